@@ -1,0 +1,18 @@
+# zorvel_add_gtest(NAME SOURCES ... LIBS ... [LABELS ...]): one GoogleTest program registered with CTest.
+# Tests are listed when CTest runs (PRE_TEST), so building never executes a test program.
+include(GoogleTest)
+set(ZORVEL_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "Real DICOM files used when present")
+set(ZORVEL_PYTHON /usr/bin/python3 CACHE FILEPATH "Python with Debian's pydicom, numpy and Pillow")
+
+function(zorvel_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_compile_definitions(${name} PRIVATE
+    ZORVEL_TESTDATA_DIR="${ZORVEL_TESTDATA_DIR}"
+    ZORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    ZORVEL_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    ZORVEL_PYTHON="${ZORVEL_PYTHON}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "ZORVEL_TEST=1")
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds the project and runs the main job on a generated slide.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/setup_deps.sh
+build_dir=${BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build_dir"
+exec scripts/main_job.sh "$build_dir"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, tests and generates test slides with.
+# Idempotent: apt is called only when a package is missing, with one 'apt-get update' first.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libgdcm-dev libturbojpeg0-dev libopenjp2-7-dev libtbb-dev libpng-dev
+  python3-pydicom python3-numpy python3-pil dicom3tools
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing Debian packages: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" < /dev/null
