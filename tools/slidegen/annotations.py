@@ -82,8 +82,8 @@ def to_coordinates(points, three_d, z_um):
                                         ORIGIN_MM[1] + p[1] * BASE_PIXEL_SPACING_MM, z_um)]
 
 
-def group_item(number, spec, ids, three_d, z_um, tma):
-    graphic_type, label, description, colour, shapes = spec
+def group_item(number, shape_set, ids, three_d, z_um, tma):
+    graphic_type, label, description, colour, shapes = shape_set
     item = Dataset()
     item.AnnotationGroupNumber = number
     item.AnnotationGroupUID = common.uid(ids.seed, "annotation-group", number)
@@ -147,16 +147,16 @@ def build(ids, dimension, width, height, level0, z_um):
     series.ReferencedInstanceSequence = [reference(*level0)]
     ds.ReferencedSeriesSequence = [series]
     rng = random.Random(ids.seed)
-    specs = [(s, False) for s in shape_groups(width, height, rng)] + [(s, True) for s in tma_groups(width, height)]
-    ds.AnnotationGroupSequence = [group_item(i + 1, spec, ids, three_d, z_um, tma)
-                                  for i, (spec, tma) in enumerate(specs)]
-    return ds, manifest_groups(ds, specs, three_d, z_um)
+    shape_sets = [(s, False) for s in shape_groups(width, height, rng)] + [(s, True) for s in tma_groups(width, height)]
+    ds.AnnotationGroupSequence = [group_item(i + 1, shape_set, ids, three_d, z_um, tma)
+                                  for i, (shape_set, tma) in enumerate(shape_sets)]
+    return ds, manifest_groups(ds, shape_sets, three_d, z_um)
 
 
-def manifest_groups(ds, specs, three_d, z_um):
+def manifest_groups(ds, shape_sets, three_d, z_um):
     groups = []
-    for item, (spec, tma) in zip(ds.AnnotationGroupSequence, specs):
-        graphic_type, label, description, colour, shapes = spec
+    for item, (shape_set, tma) in zip(ds.AnnotationGroupSequence, shape_sets):
+        graphic_type, label, description, colour, shapes = shape_set
         groups.append({
             "number": item.AnnotationGroupNumber, "uid": item.AnnotationGroupUID,
             "graphic_type": graphic_type, "label": label, "description": description,
