@@ -4,3 +4,9 @@
 #include "windef.h"
 #include "winerror.h"
 #include "winbase.h"
+#include "interlockedapi.h"
+#include "utilapiset.h"
+#include "winnls.h"
+#ifndef WIN32_LEAN_AND_MEAN
+#include "objbase.h"
+#endif

@@ -1,0 +1,8 @@
+# COM and OLE Automation stand-ins of libZorvelPlatform.so.
+list(APPEND ZORVEL_PLATFORM_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/guid_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/task_memory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/bstr.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/variant.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/safearray.cpp
+)
