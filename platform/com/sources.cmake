@@ -5,4 +5,8 @@ list(APPEND ZORVEL_PLATFORM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/automation/bstr.cpp
   ${CMAKE_CURRENT_LIST_DIR}/automation/variant.cpp
   ${CMAKE_CURRENT_LIST_DIR}/automation/safearray.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/numeric.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/date_time.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/var_conversions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/change_type.cpp
 )
