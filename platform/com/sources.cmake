@@ -10,3 +10,8 @@ list(APPEND ZORVEL_PLATFORM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/automation/var_conversions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/automation/change_type.cpp
 )
+list(APPEND ZORVEL_PLATFORM_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/class_registry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/free_threaded_marshaler.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/global_interface_table.cpp
+)

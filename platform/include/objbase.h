@@ -27,8 +27,11 @@ STDAPI CoInitialize(LPVOID pvReserved);
 STDAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
 STDAPI_(void) CoUninitialize();
 
+// The class registry is process-wide. Lookups take the earliest live registration of a CLSID, so a
+// host that registers its own class first replaces a component's later registration.
 STDAPI CoRegisterClassObject(REFCLSID rclsid, IUnknown* pUnk, DWORD dwClsContext, DWORD flags, LPDWORD lpdwRegister);
 STDAPI CoRevokeClassObject(DWORD dwRegister);
+STDAPI CoResumeClassObjects();
 STDAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID* ppv);
 STDAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
 STDAPI CoCreateFreeThreadedMarshaler(LPUNKNOWN punkOuter, LPUNKNOWN* ppunkMarshal);
