@@ -1,0 +1,32 @@
+// Encoded samples written by make_codec_samples.py and the helpers the codec tests share:
+// loading, picking the core for a sample, decoding into packed R, G, B lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codec_common/CodecCore.h"
+
+namespace Components::Testing {
+
+struct Sample {
+  std::string name;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t components = 0;
+  std::uint32_t bits = 0;
+  bool exact = false;
+  std::vector<std::uint8_t> encoded;
+  std::vector<std::uint8_t> reference;  // Pillow's decode, packed R, G, B / grey
+  std::vector<std::uint8_t> original;   // the pixels that were encoded
+};
+
+const std::vector<Sample>& Samples();
+const CodecCore& CoreFor(const Sample& sample);
+
+// Decodes with the sample's own type and alignment 4; returns the lines repacked as R, G, B.
+HRESULT DecodePacked(const CodecCore& core, const std::vector<std::uint8_t>& encoded, const Sample& sample,
+                     std::vector<std::uint8_t>& packed);
+
+}  // namespace Components::Testing
