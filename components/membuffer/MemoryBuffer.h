@@ -1,0 +1,41 @@
+// Memory-buffer class: IKLVMemoryBuffer over one block of bytes that the module fills with encoded
+// tiles. Free-threaded: a mutex guards size and loans; reallocating or destroying while a pointer
+// is lent fails with E_ACCESSDENIED, so a borrower never writes freed memory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "KLVComponentInterfaces.h"
+#include "com_support/ComObject.h"
+
+namespace Components {
+
+class MemoryBuffer final : public ComObject<MemoryBuffer, IKLVMemoryBuffer> {
+ public:
+  void* Find(REFIID riid);
+
+  STDMETHOD(ReCreateWithAlloc)(LONG Size) override;
+  STDMETHOD(ReCreateWithReAlloc)(LONG Size) override;
+  STDMETHOD(Destroy)() override;
+  STDMETHOD(GetSize)(LONG* pSize) override;
+  STDMETHOD(RemoteGetPtr)(LONG* pSize, CHAR** pData) override;
+  STDMETHOD(RemotePassPtr)(LONG* pSize, CHAR** pData) override;
+  STDMETHOD(RemoteCancelPtr)(LONG* pSize, CHAR** pData) override;
+  STDMETHOD(GetRAWArray)(SAFEARRAY** Data) override;
+  STDMETHOD(SetRAWArray)(SAFEARRAY* Data) override;
+
+ private:
+  HRESULT Resize(LONG size, bool keepContents);  // m_mutex held
+  HRESULT TakeBack(LONG* pSize, CHAR** pData);
+
+  std::mutex m_mutex;                 // guards every field below
+  std::unique_ptr<CHAR[]> m_bytes;    // m_size bytes
+  LONG m_size = 0;
+  unsigned m_loans = 0;               // lent pointers not yet handed back
+};
+
+IKLVMemoryBuffer* CreateMemoryBuffer();  // one reference; null when out of memory
+
+}  // namespace Components

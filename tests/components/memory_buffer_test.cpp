@@ -1,0 +1,71 @@
+// The memory buffer: allocation, lending protocol, refused reallocation while lent, byte arrays.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <oleauto.h>
+
+#include "com_ptr.h"
+#include "membuffer/MemoryBuffer.h"
+
+namespace Components::Testing {
+namespace {
+
+TEST(MemoryBufferTest, LendsKeepsAndReallocatesOnlyWhenNothingIsLent) {
+  auto buffer = Owned<IKLVMemoryBuffer>(CreateMemoryBuffer());
+  LONG size = -1;
+  CHAR* data = reinterpret_cast<CHAR*>(1);
+  ASSERT_EQ(buffer->RemoteGetPtr(&size, &data), S_OK);  // empty: nothing lent
+  EXPECT_EQ(size, 0);
+  EXPECT_EQ(data, nullptr);
+  EXPECT_EQ(buffer->ReCreateWithAlloc(-1), E_INVALIDARG);
+  ASSERT_EQ(buffer->ReCreateWithAlloc(10), S_OK);
+  ASSERT_EQ(buffer->RemoteGetPtr(&size, &data), S_OK);
+  ASSERT_EQ(size, 10);
+  std::memcpy(data, "0123456789", 10);
+  EXPECT_EQ(buffer->ReCreateWithAlloc(20), E_ACCESSDENIED);
+  EXPECT_EQ(buffer->Destroy(), E_ACCESSDENIED);
+  LONG other = 9;
+  EXPECT_EQ(buffer->RemotePassPtr(&other, &data), E_INVALIDARG);
+  ASSERT_EQ(buffer->RemotePassPtr(&size, &data), S_OK);
+  EXPECT_EQ(size, 0);
+  EXPECT_EQ(data, nullptr);
+  ASSERT_EQ(buffer->ReCreateWithReAlloc(4), S_OK);  // keeps the first bytes
+  ASSERT_EQ(buffer->RemoteGetPtr(&size, &data), S_OK);
+  EXPECT_EQ(std::string(data, 4), "0123");
+  EXPECT_EQ(buffer->RemoteCancelPtr(&size, &data), S_OK);
+  EXPECT_EQ(buffer->RemoteCancelPtr(&size, &data), E_INVALIDARG);  // nothing lent any more
+  EXPECT_EQ(buffer->GetSize(&size), S_OK);
+  EXPECT_EQ(size, 4);
+  EXPECT_EQ(buffer->Destroy(), S_OK);
+  EXPECT_EQ(buffer->GetSize(&size), S_OK);
+  EXPECT_EQ(size, 0);
+  EXPECT_EQ(buffer->GetSize(nullptr), E_POINTER);
+  EXPECT_EQ(buffer->RemoteGetPtr(nullptr, &data), E_POINTER);
+}
+
+TEST(MemoryBufferTest, ByteArraysRoundTrip) {
+  auto buffer = Owned<IKLVMemoryBuffer>(CreateMemoryBuffer());
+  SAFEARRAY* in = SafeArrayCreateVector(VT_UI1, 0, 5);
+  ASSERT_NE(in, nullptr);
+  void* p = nullptr;
+  ASSERT_EQ(SafeArrayAccessData(in, &p), S_OK);
+  std::memcpy(p, "abcde", 5);
+  ASSERT_EQ(SafeArrayUnaccessData(in), S_OK);
+  ASSERT_EQ(buffer->SetRAWArray(in), S_OK);
+  SafeArrayDestroy(in);
+  SAFEARRAY* out = nullptr;
+  ASSERT_EQ(buffer->GetRAWArray(&out), S_OK);
+  ASSERT_EQ(SafeArrayAccessData(out, &p), S_OK);
+  EXPECT_EQ(std::string(static_cast<char*>(p), 5), "abcde");
+  SafeArrayUnaccessData(out);
+  SafeArrayDestroy(out);
+  SAFEARRAY* wrongType = SafeArrayCreateVector(VT_I4, 0, 2);
+  EXPECT_EQ(buffer->SetRAWArray(wrongType), E_INVALIDARG);
+  SafeArrayDestroy(wrongType);
+  EXPECT_EQ(buffer->SetRAWArray(nullptr), E_POINTER);
+  EXPECT_EQ(buffer->GetRAWArray(nullptr), E_POINTER);
+}
+
+}  // namespace
+}  // namespace Components::Testing
