@@ -1,0 +1,34 @@
+// Where each encoded frame of one instance lies in its file: one or more byte spans per frame
+// (a frame split over several fragments is read as the spans joined). All offsets are
+// relative to the start of the file. Built once per instance by BuildFrameIndex.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "../dataset/InstanceInfo.h"
+#include "PixelFile.h"
+
+namespace dicominterop {
+
+struct FrameSpan {
+  uint64_t offset;  // first byte of the span, relative to the start of the file
+  uint64_t length;  // bytes
+};
+
+struct FrameIndex {
+  std::vector<FrameSpan> spans;
+  std::vector<uint32_t> firstSpan;  // frame i = spans[firstSpan[i] .. firstSpan[i + 1])
+  uint64_t pixelDataStart = 0;      // first byte after the Pixel Data element header
+  uint64_t pixelDataEnd = 0;        // one past the last byte of the pixel data
+
+  uint32_t FrameCount() const { return firstSpan.empty() ? 0 : static_cast<uint32_t>(firstSpan.size() - 1); }
+  uint64_t FrameLength(uint32_t frame) const;
+};
+
+// Native pixel data: frame i at a fixed stride. Encapsulated pixel data: the Extended Offset
+// Table, else the Basic Offset Table, else a walk of the fragment items. WSI_OK or
+// WSI_E_MALFORMED / WSI_E_IO / WSI_E_UNSUPPORTED / WSI_E_OUTOFMEMORY.
+long BuildFrameIndex(const PixelFile& file, const InstanceInfo& info, FrameIndex& index);
+
+}  // namespace dicominterop

@@ -1,0 +1,30 @@
+// One open file of a slide, read with positional reads (pread) only: many threads may read
+// through the same descriptor at once without a lock. Move-only; closes on destruction.
+// ReadAt returns WSI_OK, or WSI_E_IO for an unopened file, a read error or end of file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace dicominterop {
+
+class PixelFile {
+ public:
+  explicit PixelFile(const std::string& path);
+  ~PixelFile();
+  PixelFile(const PixelFile&) = delete;
+  PixelFile& operator=(const PixelFile&) = delete;
+
+  bool IsOpen() const { return m_fd >= 0; }
+  uint64_t Size() const { return m_size; }
+  long ReadAt(uint64_t offset, size_t length, void* destination) const;
+  // Asks the kernel to read the range ahead (no-op on failure).
+  void Prefetch(uint64_t offset, uint64_t length) const;
+
+ private:
+  int m_fd = -1;
+  uint64_t m_size = 0;
+};
+
+}  // namespace dicominterop

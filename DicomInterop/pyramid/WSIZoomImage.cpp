@@ -1,0 +1,114 @@
+// CWSIZoomImage: opening a level through its directory source, the tile path (tile map lookup,
+// then a positional read of the frame), and the pseudo-colour getters.
+#include "WSIZoomImage.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "../images/PaletteTables.h"
+#include "DirectorySource.h"
+#include "LevelData.h"
+#include "SourceState.h"
+
+using namespace DicomInteropDefines;
+
+namespace {
+
+long Fail(long code, long* errorCode, std::u16string* errorText, const char16_t* text) {
+  if (errorCode) *errorCode = code;
+  if (errorText) *errorText = text;
+  return code;
+}
+
+}  // namespace
+
+CWSIZoomImage::CWSIZoomImage() = default;
+CWSIZoomImage::~CWSIZoomImage() = default;
+
+long CWSIZoomImage::OpenZoomLevel(CDirectorySource* source, bool extended, int32_t level, bool validate) {
+  if (!source || !source->State() || source->State()->IsClosed()) return WSI_E_STOP;
+  std::shared_ptr<const dicominterop::LevelData> data;
+  const long rc = source->State()->OpenLevel(extended, level, validate, data);
+  if (rc != WSI_OK) return rc;
+  m_level = std::move(data);
+  m_extended = extended;
+  m_zoomLevel = level;
+  return WSI_OK;
+}
+
+bool CWSIZoomImage::IsExtendedFocusImage() const { return m_extended; }
+int32_t CWSIZoomImage::GetZoomLevel() const { return m_zoomLevel; }
+uint32_t CWSIZoomImage::GetZStackCount() const { return m_level ? static_cast<uint32_t>(m_level->planeZ.size()) : 0; }
+std::vector<double> CWSIZoomImage::GetZStackCoords() const { return m_level ? m_level->planeZ : std::vector<double>(); }
+uint32_t CWSIZoomImage::GetChannelCount() const { return m_level ? static_cast<uint32_t>(m_level->channels.size()) : 0; }
+bool CWSIZoomImage::IsTiledFull() const { return m_level && m_level->tiledFull; }
+
+bool CWSIZoomImage::IsUnmixedBrightfield() const {
+  return m_level && m_level->representative->samplesPerPixel == 3;
+}
+
+long CWSIZoomImage::ReadEncodedTile(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel, uint8_t** data,
+                                    uint64_t* size, bool* tileExists, long* errorCode,
+                                    std::u16string* errorText) const {
+  if (m_extended) return Fail(WSI_E_NOT_OPEN, errorCode, errorText, u"extended-focus image: use ReadEncodedTileFromExtendedFocus");
+  return ReadTile(plane, x, y, channel, data, size, tileExists, errorCode, errorText);
+}
+
+long CWSIZoomImage::ReadEncodedTileFromExtendedFocus(uint32_t x, uint32_t y, uint32_t channel, uint8_t** data,
+                                                     uint64_t* size, bool* tileExists, long* errorCode,
+                                                     std::u16string* errorText) const {
+  if (!m_extended) return Fail(WSI_E_NOT_OPEN, errorCode, errorText, u"not an extended-focus image");
+  return ReadTile(0, x, y, channel, data, size, tileExists, errorCode, errorText);
+}
+
+long CWSIZoomImage::ReadTile(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel, uint8_t** data,
+                             uint64_t* size, bool* tileExists, long* errorCode, std::u16string* errorText) const {
+  if (!data || !size) return Fail(WSI_E_INVALIDARG, errorCode, errorText, u"null output pointer");
+  *data = nullptr;
+  *size = 0;
+  if (tileExists) *tileExists = false;
+  if (!m_level) return Fail(WSI_E_NOT_OPEN, errorCode, errorText, u"zoom level not opened");
+  const dicominterop::FrameRef* ref = m_level->Find(plane, channel, y, x);
+  if (!ref) return Fail(WSI_E_INVALIDARG, errorCode, errorText, u"tile position outside the level");
+  if (ref->part == dicominterop::FrameRef::kMissing) return Fail(WSI_OK, errorCode, nullptr, nullptr);
+  const long rc = m_level->parts[ref->part]->ReadFrame(ref->frame, data, size);
+  if (rc != WSI_OK) return Fail(rc, errorCode, errorText, u"tile could not be read");
+  if (tileExists) *tileExists = true;
+  if (errorCode) *errorCode = WSI_OK;
+  return WSI_OK;
+}
+
+bool CWSIZoomImage::GetMaxPseudoColors(uint32_t channel, uint16_t* red, uint16_t* green, uint16_t* blue) const {
+  if (!m_level || !red || !green || !blue || channel >= m_level->channels.size() || IsUnmixedBrightfield()) return false;
+  const auto& lut = m_level->channels[channel].palette;
+  const uint16_t bits = m_level->representative->bitsStored;
+  const uint32_t maxValue = (1u << std::min<uint16_t>(std::max<uint16_t>(bits, 1), 16)) - 1;
+  *red = dicominterop::PaletteColour(lut, 0, maxValue, bits);
+  *green = dicominterop::PaletteColour(lut, 1, maxValue, bits);
+  *blue = dicominterop::PaletteColour(lut, 2, maxValue, bits);
+  return true;
+}
+
+long CWSIZoomImage::GetLut(int component, uint32_t channel, bool reduced, uint16_t** entries, uint32_t* count) const {
+  if (!entries || !count) return WSI_E_INVALIDARG;
+  if (!m_level) return WSI_E_NOT_OPEN;
+  if (channel >= m_level->channels.size()) return WSI_E_INVALIDARG;
+  const std::vector<uint16_t> table = dicominterop::PseudoColourTable(
+      m_level->channels[channel].palette, component, reduced, m_level->representative->bitsStored);
+  auto* copy = static_cast<uint16_t*>(std::malloc(table.size() * sizeof(uint16_t)));
+  if (!copy) return WSI_E_OUTOFMEMORY;
+  std::memcpy(copy, table.data(), table.size() * sizeof(uint16_t));
+  *entries = copy;
+  *count = static_cast<uint32_t>(table.size());
+  return WSI_OK;
+}
+
+long CWSIZoomImage::GetPseudoColorRedLUT(uint32_t channel, bool reduced, uint16_t** entries, uint32_t* count) const {
+  return GetLut(0, channel, reduced, entries, count);
+}
+long CWSIZoomImage::GetPseudoColorGreenLUT(uint32_t channel, bool reduced, uint16_t** entries, uint32_t* count) const {
+  return GetLut(1, channel, reduced, entries, count);
+}
+long CWSIZoomImage::GetPseudoColorBlueLUT(uint32_t channel, bool reduced, uint16_t** entries, uint32_t* count) const {
+  return GetLut(2, channel, reduced, entries, count);
+}
