@@ -74,9 +74,11 @@ void ReadPixelDataLocation(const gdcm::Reader& reader, InstanceInfo& info) {
   info.bigEndian = info.syntax == WSI_TS_EXPLICIT_VR_BIG_ENDIAN;
   for (double v : attr::Numbers(ds, Tag(0x7fe0, 0x0001))) info.extendedOffsets.push_back(static_cast<uint64_t>(v));
   for (double v : attr::Numbers(ds, Tag(0x7fe0, 0x0002))) info.extendedLengths.push_back(static_cast<uint64_t>(v));
+  // With Pixel Data in the skip set, GDCM stops right after that element's header.
+  const size_t headerSize = info.implicitVr ? 8 : 12;
   const size_t position = reader.GetStreamCurrentPosition();
-  info.hasPixelData = position > 0 && position < info.fileSize;
-  info.pixelDataOffset = position;
+  info.hasPixelData = position >= headerSize && position <= info.fileSize;
+  info.pixelDataOffset = position - headerSize;
 }
 
 }  // namespace
@@ -90,7 +92,7 @@ long ReadInstance(const std::string& path, InstanceInfo& info) {
 
   gdcm::Reader reader;
   reader.SetFileName(path.c_str());
-  const long read = RunGdcmStep([&] { return reader.ReadUpToTag(kPixelData); });
+  const long read = RunGdcmStep([&] { return reader.ReadUpToTag(kPixelData, {kPixelData}); });
   if (read != WSI_OK) return read;
   const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
   const gdcm::FileMetaInformation& meta = reader.GetFile().GetHeader();
