@@ -1,0 +1,40 @@
+// The module object with its object map (annotations first, then slide access), and what the
+// module does while it is loaded: module object first, then the error log and its banner.
+#include <base/SeSystemProperties.h>
+
+#include "Annotations/WSIAnnotations.h"
+#include "Com/ClassFactory.h"
+#include "Com/ComObject.h"
+#include "DicomZorvel.h"
+#include "ModuleLog.h"
+#include "RegistrationFreeComModule.h"
+
+namespace ZorvelCom {
+namespace {
+
+void NoClassInitialisation(bool) {}
+
+ObjectMapEntry g_objectMap[] = {
+    {&CLSID_WSIAnnotations, &ComWSIAnnotations::UpdateRegistry, &ClassFactory::Create,
+     &CreateComInstance<ComWSIAnnotations>, {nullptr}, nullptr, nullptr, &NoClassInitialisation},
+    {&CLSID_KLVZorvelDICOM, &CDicomZorvel::UpdateRegistry, &ClassFactory::Create, &CreateComInstance<CDicomZorvel>,
+     {nullptr}, nullptr, nullptr, &NoClassInitialisation},
+};
+
+// Load-time order: the module object, the error log (which reads ModuleSettings.ini and, with
+// logging on, writes the run banner), then the record of the machine's capabilities.
+const bool g_moduleLoaded = [] {
+  ModuleInstance();
+  SeGetErrorLogFile();
+  SeGetSystemCheckResult();
+  return true;
+}();
+
+}  // namespace
+
+CKLVRegistrationFreeCOMModule& ModuleInstance() {
+  static CKLVRegistrationFreeCOMModule module(g_objectMap);
+  return module;
+}
+
+}  // namespace ZorvelCom
