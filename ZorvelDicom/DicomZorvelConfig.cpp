@@ -1,0 +1,131 @@
+// The configuration property of the slide-access object: per-object switches, process-wide tuning
+// values, closing the slide by key 10001 and the read-back keys.
+// A wrong value type gives E_INVALIDARG with the key's own report line; booleans are VARIANT_TRUE or false.
+#include <oleauto.h>
+
+#include "DicomZorvelImpl.h"
+#include "ModuleLog.h"
+#include "Pipeline/SourceAgentHolder.h"
+#include "ProcessSettings.h"
+
+namespace {
+
+constexpr const char16_t* kSource = u"DicomZorvel";
+constexpr const char16_t* kPut = u"CDicomZorvelImpl::put_Properties";
+constexpr const char16_t* kGet = u"CDicomZorvelImpl::get_Properties";
+
+HRESULT Report(int line, HRESULT hr, const char16_t* function) {
+  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
+  return hr;
+}
+
+// Owns the copy of the value taken before it is looked at.
+class VariantCopyHolder {
+ public:
+  explicit VariantCopyHolder(const VARIANT& source) {
+    VariantInit(&m_value);
+    m_result = VariantCopy(&m_value, &source);
+  }
+  ~VariantCopyHolder() { VariantClear(&m_value); }
+  VariantCopyHolder(const VariantCopyHolder&) = delete;
+  VariantCopyHolder& operator=(const VariantCopyHolder&) = delete;
+  const VARIANT& Value() const { return m_value; }
+  HRESULT Result() const { return m_result; }
+
+ private:
+  VARIANT m_value;
+  HRESULT m_result;
+};
+
+bool IsTrue(const VARIANT& value) { return static_cast<USHORT>(value.boolVal) == 0xFFFF; }
+
+using ProcessSetter = void (ProcessSettings::*)(ULONGLONG);
+struct ProcessValueKey {
+  LONG key;
+  ProcessSetter set;
+  int wrongTypeLine;
+};
+
+constexpr ProcessValueKey kProcessValueKeys[] = {
+    {50000, &ProcessSettings::SetDecodedMultiplier, 3457}, {50001, &ProcessSettings::SetEncodedMultiplier, 3467},
+    {50002, &ProcessSettings::SetDivisor, 3476},           {50003, &ProcessSettings::SetThreshold, 3486},
+    {50004, &ProcessSettings::SetShare, 3496},             {50005, &ProcessSettings::SetCap, 3505},
+};
+
+}  // namespace
+
+STDMETHODIMP CDicomZorvelImpl::put_Properties(LONG PropTag, VARIANT value) {
+  VariantCopyHolder copy(value);
+  if (FAILED(copy.Result())) return Report(3574, copy.Result(), kPut);
+  const VARIANT& v = copy.Value();
+  for (const ProcessValueKey& entry : kProcessValueKeys) {
+    if (entry.key != PropTag) continue;
+    if (v.vt != VT_UI8) return Report(entry.wrongTypeLine, E_INVALIDARG, kPut);
+    (ProcessSettings::Instance().*entry.set)(v.ullVal);
+    return S_OK;
+  }
+  return PutObjectProperty(PropTag, v);
+}
+
+// Keys that act on this object, the agent or the read-ahead switches.
+HRESULT CDicomZorvelImpl::PutObjectProperty(LONG key, const VARIANT& v) {
+  ProcessSettings& settings = ProcessSettings::Instance();
+  const auto requireBool = [&](int line, auto store) {
+    if (v.vt != VT_BOOL) return Report(line, E_INVALIDARG, kPut);
+    store(IsTrue(v));
+    return S_OK;
+  };
+  const auto requireUi8 = [&](int line, auto store) {
+    if (v.vt != VT_UI8) return Report(line, E_INVALIDARG, kPut);
+    store(v.ullVal);
+    return S_OK;
+  };
+  switch (key) {
+    case 207: return requireBool(3447, [&](bool on) { m_bHighBitDepthOutput = on; });
+    case 396: return requireBool(3561, [&](bool on) { m_bLargeRawTiles = on; });
+    case 10028: return requireBool(3570, [&](bool on) { settings.preReading = on; });
+    case 50008: return requireBool(3540, [&](bool on) { settings.SetChunkReadAhead(on); });
+    case 50009: return requireBool(3549, [&](bool on) { settings.SetTileReadAhead(on); });
+    case 50010: return requireBool(3555, [&](bool on) { m_bSynchronousOpen = on; });
+    case 50006:
+      return requireUi8(3520, [&](ULONGLONG n) {
+        settings.SetMaxConcurrency(n);
+        if (n == 1) Pipeline::SourceAgentHolder::Instance().SetReadLimit(1);
+      });
+    case 50007:
+      return requireUi8(3531, [&](ULONGLONG n) {
+        settings.SetReadLimit(n);
+        Pipeline::SourceAgentHolder::Instance().SetReadLimit(n);
+      });
+    case 10001: {
+      if (v.vt != VT_UNKNOWN || v.punkVal == nullptr) return Report(3440, E_INVALIDARG, kPut);
+      const HRESULT hr = CloseSlide();
+      return FAILED(hr) ? Report(3436, hr, kPut) : S_OK;
+    }
+    default:
+      return Report(3574, E_INVALIDARG, kPut);
+  }
+}
+
+STDMETHODIMP CDicomZorvelImpl::get_Properties(LONG PropTag, VARIANT* pVal) {
+  if (pVal == nullptr) return Report(3365, E_INVALIDARG, kGet);
+  const HRESULT cleared = VariantClear(pVal);
+  if (FAILED(cleared)) return Report(3421, cleared, kGet);
+  switch (PropTag) {
+    case 200:
+      pVal->vt = VT_BOOL;
+      pVal->boolVal = m_bConstructed ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    case 207:
+      pVal->vt = VT_BOOL;
+      pVal->boolVal = m_bHighBitDepthOutput ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    case 10004:
+      return S_OK;
+    case 1009:
+      // The annotations object bound to the slide is not part of this build yet.
+      return E_NOTIMPL;
+    default:
+      return Report(3417, E_INVALIDARG, kGet);
+  }
+}

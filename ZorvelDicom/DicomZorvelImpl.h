@@ -1,0 +1,144 @@
+// The slide-access object's state and methods: one opened slide, its directory source shared by
+// path, the zoom levels opened on demand and the slide-wide data computed from the first of them.
+// Free-threaded; lock order: open/close mutex, then m_csSlide, then the process-wide registries.
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include <DicomInterop.h>
+#include <TypeLibrary.h>
+#include <ZorvelDicom/ZorvelDicom.h>
+
+#include "Com/ComObject.h"
+#include "Slide/ZoomLevelWalks.h"
+
+// IDispatch of IKLVZorvel3 is served from the type library's declarations.
+class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3, ZorvelTypeLib::kZORVELDICOMLib,
+                                                                    IID_IKLVZorvel3>,
+                         public ZorvelCom::ComObjectRoot,
+                         protected ZoomLevelWalks::ZoomLevelOpener {
+ public:
+  CDicomZorvelImpl();
+  CDicomZorvelImpl(const CDicomZorvelImpl&) = delete;
+  CDicomZorvelImpl& operator=(const CDicomZorvelImpl&) = delete;
+
+  HRESULT FinalConstruct();
+  void FinalRelease();
+
+  // IKLVZorvel
+  STDMETHOD(OpenSlide)(BSTR SlideName) override;
+  STDMETHOD(GetSlidePropertyTags)(VARIANT* PropTagArray, VARIANT* PropTagNameArray, VARIANT* PropTagDescArray) override;
+  STDMETHOD(GetSlideProperties)(LONG SldPropTag, VARIANT* SlideProperty) override;
+  STDMETHOD(GetChannelPropertyTags)(VARIANT* PropTagArray, VARIANT* PropTagNameArray,
+                                    VARIANT* PropTagDescArray) override;
+  STDMETHOD(GetChannelProperties)(LONG ChannelPropTag, LONG Channel, VARIANT* ChannelProperty) override;
+  STDMETHOD(GetScanMap)(LONG Magnification, IKLVBitmapImage* pPicture) override;
+  STDMETHOD(GetSingleImageTypes)(VARIANT* SingTypeArray, VARIANT* SingTypeNameArray,
+                                 VARIANT* SingTypeDescArray) override;
+  STDMETHOD(GetSingleImagePropertyTags)(LONG ImageType, VARIANT* PropTagArray, VARIANT* PropTagNameArray,
+                                        VARIANT* PropTagDescArray) override;
+  STDMETHOD(GetSingleImageProperties)(LONG ImageType, LONG SingImagePropTag, VARIANT* SingImageProperty) override;
+  STDMETHOD(GetSingleImage)(LONG ImageType, IKLVBitmapImage** pPicture) override;
+  STDMETHOD(GetImage)(LONG x1, LONG y1, LONG x2, LONG y2, LONG Magnification, LONG RedChn, LONG GreenChn,
+                      LONG BlueChn, IKLVBitmapImage* pPicture) override;
+  STDMETHOD(get_Properties)(LONG PropTag, VARIANT* pVal) override;
+  STDMETHOD(put_Properties)(LONG PropTag, VARIANT value) override;
+  // IKLVZorvel2
+  STDMETHOD(GetImageRaw)(LONG p_X, LONG p_Y, LONG p_ImgIdx, LONG p_Focus, LONG p_Zoom, E_KLVImageType* pType,
+                         IKLVMemoryBuffer* pData) override;
+  STDMETHOD(GetImageMaskRaw)(LONG p_X, LONG p_Y, LONG p_Focus, LONG p_Zoom, E_KLVImageType* pType,
+                             IKLVMemoryBuffer* pData) override;
+  // IKLVZorvel3
+  STDMETHOD(GetImageRawBatch)(LONG Channel, LONG ZStack, LONG ZoomLevel, LONG EncodedCount, LONG* EncodedXCoordinates,
+                              LONG* EncodedYCoordinates, IKLVMemoryBuffer** EncodedImages) override;
+  STDMETHOD(GetImageMaskRawBatch)(LONG Channel, LONG ZStack, LONG ZoomLevel, LONG EncodedCount,
+                                  LONG* EncodedXCoordinates, LONG* EncodedYCoordinates,
+                                  IKLVMemoryBuffer** EncodedImages) override;
+  STDMETHOD(GetImageRawBatchSA)(LONG Channel, LONG ZStack, LONG ZoomLevel, LONG EncodedCount,
+                                SAFEARRAY* EncodedXCoordinates, SAFEARRAY* EncodedYCoordinates,
+                                SAFEARRAY* EncodedImages) override;
+  STDMETHOD(GetImageMaskRawBatchSA)(LONG Channel, LONG ZStack, LONG ZoomLevel, LONG EncodedCount,
+                                    SAFEARRAY* EncodedXCoordinates, SAFEARRAY* EncodedYCoordinates,
+                                    SAFEARRAY* EncodedImages) override;
+  STDMETHOD(GetScanMapRaw)(LONG p_Zoom, IKLVBitmapImage* pPicture) override;
+
+  // Set by the directory-source agent's stop callback when the agent has failed.
+  void MarkAborted() { m_bAbort = true; }
+
+  HRESULT CloseSlide();
+  HRESULT CreateDicomSource();
+  HRESULT OpenNativeZoomImgs(long level, bool extended) override;
+
+  HRESULT TryOpenZoomlevelFound(long level, bool extended);
+  HRESULT TryOpenSmallestZoomlevelFound(long level, bool extended, long& levelDifference);
+  HRESULT TryOpenNormalOrExtendedSmallestZoomlevelFound(long level);
+  HRESULT TryOpenExtendedAndNormalSmallestZoomlevelFound(long level, long& levelDifference);
+  HRESULT GetAndOpenSmallestZoomlevelFound(long level, bool extended, long& levelDifference,
+                                           CWSIZoomImage*& image);
+
+  HRESULT CalculateZeroFocusLevel(ULONG& zeroFocusLevel);
+  HRESULT CalculateZStackFirstLevel(long& firstLevel);
+
+ protected:
+  ~CDicomZorvelImpl();
+
+  void ReportWalkFailure(int line, HRESULT hr, const char16_t* function) override;
+  // The slide library's level opening; a test double of the library replaces it. m_csSlide held.
+  virtual long OpenLibraryZoomLevel(CWSIZoomImage& image, bool extended, long level);
+
+  // Configuration (DicomZorvelConfig.cpp)
+  HRESULT PutObjectProperty(LONG key, const VARIANT& value);
+  // Opening (DicomZorvelOpen.cpp)
+  long ConstructDirectorySource(bool searchSubdirectories, long& slideCount);
+  HRESULT SearchSlide();
+  void ReleaseDirectorySource(HRESULT& closeResult);
+  void LeaveAgent();
+  void ForgetSlideData();
+  // Levels (DicomZorvelLevels.cpp); m_csSlide held
+  HRESULT OpenExtendedZoomImage(long level);
+  HRESULT OpenNormalZoomImage(long level);
+  HRESULT OpenZoomImageInto(std::map<long, std::unique_ptr<CWSIZoomImage>>& images, long level, bool extended);
+  HRESULT ComputeSlideWideData(long level, bool extended);
+  HRESULT ComputeZStackData();
+  HRESULT InitSlideData();
+  void CountSlideAsOpen();
+  void UncountSlide();
+
+  bool m_bConstructed = false;
+  std::recursive_mutex m_csSlide;        // directory source and zoom-image tables of this object
+  std::recursive_mutex m_csSingleImages;  // single-image buffers
+  bool m_bHighBitDepthOutput = false;
+  std::u16string m_strSlidePath;
+  bool m_bSlideOpen = false;
+  std::shared_ptr<CDirectorySource> m_spDirectorySource;  // shared with every object on the same path
+  std::map<long, std::unique_ptr<CWSIZoomImage>> m_normalZoomImages;
+  std::set<long> m_failedZoomLevels;  // opening threw: never tried again
+  std::map<long, std::unique_ptr<CWSIZoomImage>> m_extendedZoomImages;
+  CWSIZoomImage* m_pCurrentZoomImage = nullptr;  // not owned: an entry of one of the two maps
+  USHORT m_tileWidth = 0;
+  USHORT m_tileHeight = 0;
+  bool m_bExtendedFocus = false;
+  bool m_bNormalLevelOpened = false;
+  ULONG m_zStackCount = 0;
+  USHORT m_bitsStored = 0;
+  USHORT m_samplesPerPixel = 0;
+  ULONG m_channelCount = 0;
+  bool m_bTiledFull = true;
+  USHORT m_gridTileWidth = 256;
+  USHORT m_gridTileHeight = 256;
+  std::map<long, double> m_focusLevelOffsets;  // z offset of each focus level from the stack's middle
+  ULONG m_zeroFocusLevel = 0;                  // index of the middle focus plane
+  bool m_bSlideDataInitialised = false;
+  std::atomic<bool> m_bAbort{false};
+  bool m_bSynchronousOpen = false;
+  bool m_bLargeRawTiles = false;
+  CCommonWSIMetadata m_metadata;
+  // Whether this object's slide is counted among the open lossy or lossless slides, and which.
+  enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;
+  bool m_bSlideInitialised = false;  // InitSlideData ran for the slide opened now
+};

@@ -1,0 +1,174 @@
+// Opening and closing a slide: binding the path, the directory source shared by path, joining and
+// leaving the directory-source agent, construction and tear-down of the slide-access state.
+// Lock order: open/close mutex, then m_csSlide, then the registries and the agent holder.
+#include <new>
+
+#include <oleauto.h>
+
+#include "DicomZorvelImpl.h"
+#include "DirectorySourceRegistry.h"
+#include "LiveObjectRegistry.h"
+#include "ModuleLog.h"
+#include "OpenSlideCounters.h"
+#include "Pipeline/SourceAgentHolder.h"
+#include "ProcessSettings.h"
+
+namespace {
+
+constexpr const char16_t* kSource = u"DicomZorvel";
+constexpr HRESULT kMoreThanOneSlide = static_cast<HRESULT>(0x8103015Eu);
+constexpr HRESULT kNoSlideFound = static_cast<HRESULT>(0x81030027u);
+constexpr USHORT kSourceTileSize = 256;
+
+// Serialises the bodies of OpenSlide and CloseSlide across all objects.
+std::mutex& OpenCloseMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+HRESULT Report(int line, HRESULT hr, const char16_t* function) {
+  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
+  return hr;
+}
+
+HRESULT ReportCreate(int line, HRESULT hr) { return Report(line, hr, u"CDicomZorvelImpl::CreateDicomSource"); }
+
+}  // namespace
+
+CDicomZorvelImpl::CDicomZorvelImpl() = default;
+CDicomZorvelImpl::~CDicomZorvelImpl() = default;
+
+HRESULT CDicomZorvelImpl::FinalConstruct() {
+  m_bConstructed = true;
+  m_bHighBitDepthOutput = false;
+  ProcessSettings::Instance().preReading = false;
+  m_zeroFocusLevel = 0;
+  const long result = InitDicomInterop();
+  if (result != 0) return Report(51, static_cast<HRESULT>(result), u"CDicomZorvelImpl::FinalConstruct");
+  LiveObjectRegistry::Instance().Insert(this);
+  return S_OK;
+}
+
+void CDicomZorvelImpl::FinalRelease() {
+  const HRESULT hr = CloseSlide();
+  LiveObjectRegistry::Instance().Erase(this);
+  if (FAILED(hr)) Report(66, hr, u"CDicomZorvelImpl::FinalRelease");
+}
+
+STDMETHODIMP CDicomZorvelImpl::OpenSlide(BSTR SlideName) {
+  // A source bound in the synchronous mode is released too, so the new path gets its own.
+  if (m_bSlideOpen || m_spDirectorySource) {
+    const HRESULT hr = CloseSlide();
+    if (FAILED(hr)) return Report(458, hr, u"CDicomZorvelImpl::OpenSlide");
+  }
+  std::lock_guard openClose(OpenCloseMutex());
+  ForgetSlideData();
+  m_strSlidePath = SlideName != nullptr ? std::u16string(SlideName, SysStringLen(SlideName)) : std::u16string();
+  m_bAbort = false;
+  if (m_bSynchronousOpen) return CreateDicomSource();
+  Pipeline::SourceAgentHolder::Instance().Join(ProcessSettings::Instance().ReadLimit(),
+                                               [] { return LiveObjectRegistry::Instance().MarkAllAborted(); });
+  m_bSlideOpen = true;
+  return S_OK;
+}
+
+// The zoom images, failed levels and slide-wide data belong to the slide opened before.
+void CDicomZorvelImpl::ForgetSlideData() {
+  std::lock_guard slide(m_csSlide);
+  m_pCurrentZoomImage = nullptr;
+  m_normalZoomImages.clear();
+  m_extendedZoomImages.clear();
+  m_failedZoomLevels.clear();
+  m_focusLevelOffsets.clear();
+  m_bNormalLevelOpened = false;
+  m_zStackCount = 0;
+  m_bSlideDataInitialised = false;
+  m_bSlideInitialised = false;
+}
+
+HRESULT CDicomZorvelImpl::CloseSlide() {
+  std::lock_guard openClose(OpenCloseMutex());
+  HRESULT closeResult = S_OK;
+  try {
+    UncountSlide();
+    if (m_bSlideOpen) {
+      m_bSlideOpen = false;
+      LeaveAgent();
+    }
+    ReleaseDirectorySource(closeResult);
+  } catch (...) {
+    closeResult = E_FAIL;
+  }
+  if (closeResult != S_OK) return Report(4038, closeResult, u"CDicomZorvelImpl::CloseSlide");
+  return S_OK;
+}
+
+void CDicomZorvelImpl::LeaveAgent() {
+  CDirectorySource* source = nullptr;
+  {
+    std::lock_guard slide(m_csSlide);
+    source = m_spDirectorySource.get();
+  }
+  Pipeline::SourceAgentHolder::Instance().Leave(source, m_bAbort);
+}
+
+// The last user of the path closes the source; this object's reference goes either way.
+void CDicomZorvelImpl::ReleaseDirectorySource(HRESULT& closeResult) {
+  std::lock_guard slide(m_csSlide);
+  if (!m_spDirectorySource) return;
+  if (DirectorySourceRegistry::Instance().Leave(m_strSlidePath, m_spDirectorySource.get())) {
+    closeResult = static_cast<HRESULT>(m_spDirectorySource->Close());
+  }
+  m_spDirectorySource.reset();
+}
+
+long CDicomZorvelImpl::ConstructDirectorySource(bool searchSubdirectories, long& slideCount) {
+  long result = 0;
+  slideCount = 0;
+  m_spDirectorySource = std::make_shared<CDirectorySource>(m_strSlidePath, kSourceTileSize, kSourceTileSize,
+                                                           &slideCount, searchSubdirectories, &result, true, false);
+  return result;
+}
+
+HRESULT CDicomZorvelImpl::CreateDicomSource() {
+  std::lock_guard slide(m_csSlide);
+  if (m_spDirectorySource) return S_OK;
+  if ((m_spDirectorySource = DirectorySourceRegistry::Instance().Share(m_strSlidePath))) {
+    Pipeline::SourceAgentHolder::Instance().AddSource(m_spDirectorySource.get());
+    return S_OK;
+  }
+  const HRESULT hr = SearchSlide();
+  if (FAILED(hr)) {
+    // A source without exactly one slide is not kept: the next operation searches again.
+    m_spDirectorySource.reset();
+    return hr;
+  }
+  m_spDirectorySource = DirectorySourceRegistry::Instance().Register(m_strSlidePath, m_spDirectorySource);
+  Pipeline::SourceAgentHolder::Instance().AddSource(m_spDirectorySource.get());
+  return S_OK;
+}
+
+// First the directory itself, then (unless opening synchronously) its subdirectories too.
+// m_csSlide held.
+HRESULT CDicomZorvelImpl::SearchSlide() {
+  long slideCount = 0;
+  try {
+    long result = ConstructDirectorySource(false, slideCount);
+    if (result != 0) return ReportCreate(111, static_cast<HRESULT>(result));
+    if (slideCount > 1) return ReportCreate(114, kMoreThanOneSlide);
+    if (slideCount == 1) return S_OK;
+    if (m_bSynchronousOpen) return ReportCreate(123, kNoSlideFound);
+    result = ConstructDirectorySource(true, slideCount);
+    if (result != 0) return ReportCreate(120, static_cast<HRESULT>(result));
+    if (slideCount == 0) return ReportCreate(123, kNoSlideFound);
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return ReportCreate(111, E_OUTOFMEMORY);
+  } catch (...) {
+    return ReportCreate(111, E_FAIL);
+  }
+}
+
+void CDicomZorvelImpl::ReportWalkFailure(int line, HRESULT hr, const char16_t* function) {
+  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
+}
