@@ -1,7 +1,61 @@
 # The module ZorvelDicom.so (loadable in-process server: no "lib" prefix, exports only the two
 # class-object functions) and the pure slide arithmetic it is built on, kept testable on its own.
+set(_module_dir ${CMAKE_CURRENT_LIST_DIR})
+
 add_library(ZorvelDicomSlideLogic STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/Slide/ZoomLevelWalks.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Slide/FocusPlanes.cpp)
-target_include_directories(ZorvelDicomSlideLogic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+  ${_module_dir}/Slide/ZoomLevelWalks.cpp
+  ${_module_dir}/Slide/FocusPlanes.cpp)
+target_include_directories(ZorvelDicomSlideLogic PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomSlideLogic PUBLIC Zorvel::Platform)
+
+# Everything of the module but its exports, as objects, so that white-box tests can link the same code.
+add_library(ZorvelDicomCore OBJECT
+  ${_module_dir}/ModuleObject.cpp
+  ${_module_dir}/ModuleVersion.cpp
+  ${_module_dir}/RegistrationFreeComModule.cpp
+  ${_module_dir}/Com/ClassFactory.cpp
+  ${_module_dir}/DicomZorvel.cpp
+  ${_module_dir}/DicomZorvelOpen.cpp
+  ${_module_dir}/DicomZorvelLevels.cpp
+  ${_module_dir}/DicomZorvelConfig.cpp
+  ${_module_dir}/DicomZorvelPending.cpp
+  ${_module_dir}/LiveObjectRegistry.cpp
+  ${_module_dir}/DirectorySourceRegistry.cpp
+  ${_module_dir}/OpenSlideCounters.cpp
+  ${_module_dir}/ProcessSettings.cpp
+  ${_module_dir}/Pipeline/DirectorySourceAgent.cpp
+  ${_module_dir}/Pipeline/SourceAgentHolder.cpp
+  ${_module_dir}/Annotations/WSIAnnotations.cpp
+  ${_module_dir}/Annotations/WSIAnnotationsPending.cpp)
+target_include_directories(ZorvelDicomCore PUBLIC ${_module_dir})
+target_link_libraries(ZorvelDicomCore PUBLIC
+  ZorvelDicomSlideLogic Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
+  Threads::Threads)
+if(TARGET Zorvel::Components)
+  target_link_libraries(ZorvelDicomCore PUBLIC Zorvel::Components)
+endif()
+
+add_library(ZorvelDicom MODULE ${_module_dir}/ZorvelDicom.cpp)
+set_target_properties(ZorvelDicom PROPERTIES
+  PREFIX ""
+  OUTPUT_NAME ZorvelDicom
+  LINK_DEPENDS ${_module_dir}/ZorvelDicom.exports)
+target_link_libraries(ZorvelDicom PRIVATE ZorvelDicomCore)
+target_link_options(ZorvelDicom PRIVATE LINKER:--version-script=${_module_dir}/ZorvelDicom.exports)
+
+# Installation: the module beside the platform library, the package files for hosts.
+install(TARGETS ZorvelDicom LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+set(ZORVELDICOM_MODULE_FILE ZorvelDicom.so)
+configure_file(${_module_dir}/packaging/zorveldicom.pc.in ${CMAKE_CURRENT_BINARY_DIR}/zorveldicom.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zorveldicom.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+include(CMakePackageConfigHelpers)
+configure_package_config_file(${_module_dir}/packaging/ZorvelDicomConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/ZorvelDicomConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZorvelDicom
+  PATH_VARS CMAKE_INSTALL_LIBDIR)
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/ZorvelDicomConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZorvelDicomConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/ZorvelDicomConfigVersion.cmake
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZorvelDicom)
+install(EXPORT ZorvelDicomTargets NAMESPACE Zorvel:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZorvelDicom)

@@ -1,0 +1,56 @@
+// The error log of the module with logging switched on (ModuleSettings.ini beside this program):
+// the trail a failing class-object request and a failing synchronous opening leave, line by line.
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "module_host.h"
+
+namespace module_test {
+namespace {
+
+std::vector<std::string> LogLines() {
+  std::ifstream file(ZORVEL_LOG_FILE, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find("Code=0x") != std::string::npos) lines.push_back(line.substr(line.find(" Module=")));
+  }
+  return lines;
+}
+
+// An entry without its time stamp and with the thread id blanked.
+std::string WithoutThread(const std::string& entry) {
+  const auto start = entry.find("ThreadID=");
+  const auto end = entry.find(' ', start);
+  return entry.substr(0, start) + "ThreadID=* " + entry.substr(end + 1);
+}
+
+TEST(ModuleLog, FailurePathsLeaveTheirLines) {
+  std::filesystem::remove(ZORVEL_LOG_FILE);
+  ASSERT_NE(ModuleHost::Get().handle, nullptr) << dlerror();
+  const GUID unknown = {0xABCDEF01, 0x2345, 0x6789, {0, 1, 2, 3, 4, 5, 6, 7}};
+  void* out = nullptr;
+  EXPECT_EQ(ModuleHost::Get().getClassObject(unknown, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+
+  const std::filesystem::path empty = ScratchDir() / "empty";
+  std::filesystem::create_directories(empty);
+  {
+    auto slide = Create<IKLVZorvel>(CLSID_KLVZorvelDICOM, IID_IKLVZorvel);
+    ASSERT_EQ(PutBool(slide.Get(), 50010, true), S_OK);
+    EXPECT_EQ(Open(slide.Get(), empty), static_cast<HRESULT>(0x81030027u));
+  }
+
+  std::vector<std::string> lines;
+  for (const std::string& line : LogLines()) lines.push_back(WithoutThread(line));
+  const std::vector<std::string> expected = {
+      " Module=ZorvelDicom File=ZorvelDicom Line=26 Function=DllGetClassObject ThreadID=* Code=0x80040111",
+      " Module=ZorvelDicom File=DicomZorvel Line=123 Function=CDicomZorvelImpl::CreateDicomSource ThreadID=* "
+      "Code=0x81030027",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
+}  // namespace
+}  // namespace module_test
