@@ -117,6 +117,7 @@ void CDicomZorvelImpl::ReleaseDirectorySource(HRESULT& closeResult) {
   std::lock_guard slide(m_csSlide);
   if (!m_spDirectorySource) return;
   if (DirectorySourceRegistry::Instance().Leave(m_strSlidePath, m_spDirectorySource.get())) {
+    Pipeline::SourceAgentHolder::Instance().ForgetSource(m_spDirectorySource.get());
     closeResult = static_cast<HRESULT>(m_spDirectorySource->Close());
   }
   m_spDirectorySource.reset();

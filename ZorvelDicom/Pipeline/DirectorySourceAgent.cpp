@@ -50,6 +50,11 @@ DirectorySourceAgent* DirectorySourceAgent::RemoveSource(CDirectorySource* sourc
   return this;
 }
 
+void DirectorySourceAgent::ForgetSource(CDirectorySource* source) {
+  std::lock_guard lock(m_stateLock);
+  m_sources.erase(source);
+}
+
 void DirectorySourceAgent::Shutdown() {
   std::lock_guard lock(m_stateLock);
   m_stopping = true;

@@ -36,6 +36,8 @@ class DirectorySourceAgent final : public Concurrency::agent {
   // agent stop. Returns this agent when it has failed or is stopping (the caller waits for it and
   // destroys it), else null.
   DirectorySourceAgent* RemoveSource(CDirectorySource* source, bool abort);
+  // The source is closed for good: its record goes, the users stay as they are.
+  void ForgetSource(CDirectorySource* source);
   // Makes the agent stop whatever its users: the process is ending.
   void Shutdown();
   void SetReadLimit(ULONGLONG readLimit) { m_readLimit = readLimit; }

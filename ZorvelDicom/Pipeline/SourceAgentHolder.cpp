@@ -31,6 +31,11 @@ void SourceAgentHolder::AddSource(CDirectorySource* source) {
   if (m_agent) m_agent->AddSource(source);
 }
 
+void SourceAgentHolder::ForgetSource(CDirectorySource* source) {
+  std::lock_guard lock(m_mutex);
+  if (m_agent) m_agent->ForgetSource(source);
+}
+
 bool SourceAgentHolder::Leave(CDirectorySource* source, bool abort) {
   std::unique_ptr<DirectorySourceAgent> ended;
   std::unique_ptr<RequestBuffer> endedRequests;

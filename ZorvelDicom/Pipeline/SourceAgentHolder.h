@@ -21,6 +21,8 @@ class SourceAgentHolder {
   void Join(ULONGLONG readLimit, DirectorySourceAgent::StopCallback stopCallback);
   // Hands a bound directory source to the agent, when there is one.
   void AddSource(CDirectorySource* source);
+  // A source closed by its last user (also one opened synchronously) leaves the agent's records.
+  void ForgetSource(CDirectorySource* source);
   // One user leaves (RemoveSource); a returned agent is waited for and destroyed with its buffer.
   // True when the agent ended.
   bool Leave(CDirectorySource* source, bool abort);

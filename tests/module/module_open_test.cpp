@@ -256,6 +256,21 @@ TEST(OpenSlide, ReopeningBindsTheNewSlidesLevels) {
   EXPECT_EQ(RegisteredUsers(Slide("reopen-a", "")), 0);
 }
 
+TEST(OpenSlide, ASynchronousSourceLeavesTheAgentWhenClosed) {
+  SlideObject normal = NewSlideObject();
+  SlideObject synchronous = NewSlideObject();
+  ASSERT_EQ(Open(normal.ref.Get(), Slide("agent-normal", "--width 512 --height 512")), S_OK);
+  ASSERT_EQ(PutBool(synchronous.ref.Get(), 50010, true), S_OK);
+  ASSERT_EQ(Open(synchronous.ref.Get(), Slide("agent-sync", "--width 512 --height 512 --seed 9")), S_OK);
+  const CDirectorySource* source = synchronous->m_spDirectorySource.get();
+  auto& agent = Pipeline::SourceAgentHolder::Instance();
+  EXPECT_TRUE(agent.HasSource(const_cast<CDirectorySource*>(source)));
+  EXPECT_EQ(agent.Users(), 1) << "a synchronous opening uses no agent";
+  synchronous.ref.Reset();
+  EXPECT_FALSE(agent.HasSource(const_cast<CDirectorySource*>(source)));
+  EXPECT_EQ(agent.Users(), 1);
+}
+
 TEST(LiveObjects, RegisteredFromConstructionToDestruction) {
   SlideObject slide = NewSlideObject();
   EXPECT_TRUE(LiveObjectRegistry::Instance().Contains(slide.impl));
