@@ -8,6 +8,12 @@ add_library(ZorvelDicomSlideLogic STATIC
 target_include_directories(ZorvelDicomSlideLogic PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomSlideLogic PUBLIC Zorvel::Platform)
 
+# The module needs the common runtime, the slide library and the concurrency runtime.
+if(NOT (TARGET Zorvel::SeUtils AND TARGET DicomInterop AND EXISTS ${PROJECT_SOURCE_DIR}/platform/include/agents.h))
+  message(STATUS "ZorvelDicom.so is not built: the common runtime, slide library or concurrency runtime is missing")
+  return()
+endif()
+
 # Everything of the module but its exports, as objects, so that white-box tests can link the same code.
 add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/ModuleObject.cpp
