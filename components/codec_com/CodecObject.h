@@ -9,7 +9,7 @@
 
 namespace Components {
 
-class CodecObject final : public ComObject<CodecObject, IKLVImageCodec> {
+class CodecObject final : public AutomationObject<CodecObject, IKLVImageCodec> {
  public:
   explicit CodecObject(const CodecCore& core) : m_core(core) {}
 

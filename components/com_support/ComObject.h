@@ -1,5 +1,5 @@
-// Reference counting, QueryInterface and a type-library-free IDispatch for the component classes.
-// Derived classes list their interfaces and answer Find(riid) with the matching interface pointer.
+// Reference counting, QueryInterface and (AutomationObject) a type-library-free IDispatch for the
+// component classes. Derived classes list their interfaces and answer Find(riid) with the pointer.
 // Free-threaded: the count is atomic; objects start with one reference owned by their creator.
 #pragma once
 
@@ -26,7 +26,18 @@ class ComObject : public Interfaces... {
     return left;
   }
 
-  // These objects are reached through their vtables; there is no type information to dispatch by.
+ protected:
+  ComObject() = default;
+  ~ComObject() = default;
+
+ private:
+  std::atomic<ULONG> m_references{1};
+};
+
+// For interfaces derived from IDispatch: reached through their vtables, with no type information.
+template <typename Derived, typename... Interfaces>
+class AutomationObject : public ComObject<Derived, Interfaces...> {
+ public:
   STDMETHOD(GetTypeInfoCount)(UINT* pctinfo) override {
     if (pctinfo == nullptr) return E_POINTER;
     *pctinfo = 0;
@@ -39,11 +50,8 @@ class ComObject : public Interfaces... {
   }
 
  protected:
-  ComObject() = default;
-  ~ComObject() = default;
-
- private:
-  std::atomic<ULONG> m_references{1};
+  AutomationObject() = default;
+  ~AutomationObject() = default;
 };
 
 }  // namespace Components

@@ -12,7 +12,7 @@
 
 namespace Components {
 
-class MemoryBuffer final : public ComObject<MemoryBuffer, IKLVMemoryBuffer> {
+class MemoryBuffer final : public AutomationObject<MemoryBuffer, IKLVMemoryBuffer> {
  public:
   void* Find(REFIID riid);
 
