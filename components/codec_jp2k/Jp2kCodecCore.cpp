@@ -26,27 +26,27 @@ std::uint32_t Precision(const opj_image_t& image) {
   return bits;
 }
 
-// A stored sample as an unsigned value of the component's precision (signed ones are offset).
-inline std::uint32_t Unsigned(OPJ_INT32 value, const opj_image_comp_t& comp) {
+// Writes one component into every dest.samples-th sample of the lines, starting at sample `slot`;
+// signed components are offset to unsigned, values clamped to the component's precision.
+template <typename Sample>
+void WriteComponent(const opj_image_comp_t& comp, const Destination& dest, std::uint32_t slot) {
+  const std::int64_t offset = comp.sgnd ? std::int64_t{1} << (comp.prec - 1) : 0;
   const std::int64_t max = (std::int64_t{1} << comp.prec) - 1;
-  const std::int64_t shifted = comp.sgnd ? std::int64_t{value} + (std::int64_t{1} << (comp.prec - 1)) : value;
-  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(shifted, 0, max));
+  for (std::uint32_t y = 0; y < dest.height; ++y) {
+    const OPJ_INT32* in = comp.data + std::size_t{y} * comp.w;
+    Sample* out = reinterpret_cast<Sample*>(dest.bytes + y * dest.stride) + slot;
+    for (std::uint32_t x = 0; x < dest.width; ++x, out += dest.samples) {
+      *out = static_cast<Sample>(std::clamp<std::int64_t>(std::int64_t{in[x]} + offset, 0, max));
+    }
+  }
 }
 
+// Destination order B, G, R takes components 2, 1, 0; a grey image fills every slot from component 0.
 template <typename Sample>
 void WriteLines(const opj_image_t& image, const Destination& dest) {
-  // Destination order B, G, R takes components 2, 1, 0; a grey image fills all three with 0.
-  const bool grey = image.numcomps == 1;
-  const OPJ_UINT32 order[3] = {grey ? 0u : 2u, grey ? 0u : 1u, 0u};
-  for (std::uint32_t y = 0; y < dest.height; ++y) {
-    auto* out = reinterpret_cast<Sample*>(dest.bytes + y * dest.stride);
-    const std::size_t line = std::size_t{y} * image.comps[0].w;
-    for (std::uint32_t x = 0; x < dest.width; ++x) {
-      for (std::uint32_t s = 0; s < dest.samples; ++s) {
-        const opj_image_comp_t& comp = image.comps[dest.samples == 1 ? 0 : order[s]];
-        out[x * dest.samples + s] = static_cast<Sample>(Unsigned(comp.data[line + x], comp));
-      }
-    }
+  for (std::uint32_t slot = 0; slot < dest.samples; ++slot) {
+    const std::uint32_t component = image.numcomps == 1 ? 0 : dest.samples - 1 - slot;
+    WriteComponent<Sample>(image.comps[component], dest, slot);
   }
 }
 
