@@ -46,7 +46,8 @@ def parse_arguments(argv):
     p.add_argument("--missing-tiles", type=int, default=0)
     p.add_argument("--offset-table", choices=("basic", "extended", "empty"), default="basic")
     p.add_argument("--fragments-per-frame", type=int, default=1, dest="fragments")
-    p.add_argument("--split-planes", action="store_true", help="one instance per focal plane")
+    p.add_argument("--split-planes", action="store_true",
+                   help="one instance per focal plane (written TILED_SPARSE: only per-frame positions carry Z)")
     p.add_argument("--split-paths", action="store_true", help="one instance per optical path")
     p.add_argument("--label", action="store_true")
     p.add_argument("--label-text", default="ZRV-0001 H&E")
