@@ -109,6 +109,13 @@ std::vector<uint8_t> Bytes(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
   return std::vector<uint8_t>(p, p + bv->GetLength());
 }
 
+std::vector<uint64_t> UInt64s(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
+  const std::vector<uint8_t> bytes = Bytes(ds, tag);
+  std::vector<uint64_t> values(bytes.size() / 8);
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * 8);
+  return values;
+}
+
 gdcm::SmartPointer<gdcm::SequenceOfItems> Sequence(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
   if (!ds.FindDataElement(tag)) return nullptr;
   return ds.GetDataElement(tag).GetValueAsSQ();

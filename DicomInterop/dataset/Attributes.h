@@ -21,6 +21,8 @@ std::vector<std::string> Texts(const gdcm::DataSet& ds, const gdcm::Tag& tag);
 // Numeric values (binary VRs or DS/IS text), in stored order.
 std::vector<double> Numbers(const gdcm::DataSet& ds, const gdcm::Tag& tag);
 std::optional<double> Number(const gdcm::DataSet& ds, const gdcm::Tag& tag);
+// Unsigned 64-bit binary values (OV / UV), e.g. the Extended Offset Table.
+std::vector<uint64_t> UInt64s(const gdcm::DataSet& ds, const gdcm::Tag& tag);
 // Raw value bytes of an element (OB/OW/OV/OD...), empty when absent.
 std::vector<uint8_t> Bytes(const gdcm::DataSet& ds, const gdcm::Tag& tag);
 // Items of a sequence element (null when absent or not a sequence).

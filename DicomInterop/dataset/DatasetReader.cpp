@@ -9,6 +9,7 @@
 #include "../annotations/AnnotationReader.h"
 #include "Attributes.h"
 #include "GdcmErrors.h"
+#include "StructureWalk.h"
 #include "WsiAttributes.h"
 
 namespace dicominterop {
@@ -68,17 +69,13 @@ void ReadDescriptive(const gdcm::DataSet& ds, InstanceInfo& info) {
   ReadPrivateBlock(ds, info);
 }
 
-void ReadPixelDataLocation(const gdcm::Reader& reader, InstanceInfo& info) {
-  const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
+void ReadPixelDataLocation(const gdcm::DataSet& ds, const FileStructure& structure, InstanceInfo& info) {
   info.implicitVr = info.syntax == WSI_TS_IMPLICIT_VR_LITTLE_ENDIAN;
   info.bigEndian = info.syntax == WSI_TS_EXPLICIT_VR_BIG_ENDIAN;
-  for (double v : attr::Numbers(ds, Tag(0x7fe0, 0x0001))) info.extendedOffsets.push_back(static_cast<uint64_t>(v));
-  for (double v : attr::Numbers(ds, Tag(0x7fe0, 0x0002))) info.extendedLengths.push_back(static_cast<uint64_t>(v));
-  // With Pixel Data in the skip set, GDCM stops right after that element's header.
-  const size_t headerSize = info.implicitVr ? 8 : 12;
-  const size_t position = reader.GetStreamCurrentPosition();
-  info.hasPixelData = position >= headerSize && position <= info.fileSize;
-  info.pixelDataOffset = position - headerSize;
+  info.extendedOffsets = attr::UInt64s(ds, Tag(0x7fe0, 0x0001));
+  info.extendedLengths = attr::UInt64s(ds, Tag(0x7fe0, 0x0002));
+  info.hasPixelData = structure.hasPixelData;
+  info.pixelDataOffset = structure.pixelDataOffset;
 }
 
 }  // namespace
@@ -89,6 +86,9 @@ long ReadInstance(const std::string& path, InstanceInfo& info) {
   if (st.st_size < 8) return WSI_E_MALFORMED;
   info.path = path;
   info.fileSize = static_cast<uint64_t>(st.st_size);
+  // The toolkit aborts on some truncated structures, so it only sees files that walk cleanly.
+  FileStructure structure;
+  if (long rc = WalkStructure(path, structure); rc != WSI_OK) return rc;
 
   gdcm::Reader reader;
   reader.SetFileName(path.c_str());
@@ -115,7 +115,7 @@ long ReadInstance(const std::string& path, InstanceInfo& info) {
     ReadImageGeometry(ds, info);
     ReadOpticalPaths(ds, info);
     ReadFramePositions(ds, info);
-    ReadPixelDataLocation(reader, info);
+    ReadPixelDataLocation(ds, structure, info);
     return info.hasPixelData && info.rows > 0 && info.columns > 0 && info.frameCount > 0;
   });
 }

@@ -1,0 +1,214 @@
+// Bad-input corpus: each case = a generated file + one mutation (truncation, overwritten bytes
+// in offset tables or item headers, foreign files) + the expected outcome. The library must
+// skip the file or fail its reads with an error code; never crash, hang or report success
+// for bytes it could not read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "SlideTestSupport.h"
+
+namespace {
+
+using namespace slidetest;
+using namespace DicomInteropDefines;
+
+enum class Outcome { Skipped, ReadsFail, NoCrash };
+
+struct Layout {
+  size_t pixelData = 0, botValues = 0, botLength = 0, firstItem = 0, secondItem = 0;
+};
+
+uint32_t Le32(const Bytes& b, size_t at) {
+  uint32_t v;
+  std::memcpy(&v, &b[at], 4);
+  return v;
+}
+
+Layout Locate(const Bytes& file) {
+  static const uint8_t kPixel[] = {0xe0, 0x7f, 0x10, 0x00, 'O', 'B', 0, 0, 0xff, 0xff, 0xff, 0xff};
+  Layout l;
+  auto it = std::search(file.begin(), file.end(), std::begin(kPixel), std::end(kPixel));
+  if (it == file.end()) return l;
+  l.pixelData = static_cast<size_t>(it - file.begin());
+  l.botLength = Le32(file, l.pixelData + 16);
+  l.botValues = l.pixelData + 20;
+  l.firstItem = l.botValues + l.botLength;
+  l.secondItem = l.firstItem + 8 + Le32(file, l.firstItem + 4);
+  return l;
+}
+
+using Mutation = std::function<void(Bytes&, const Layout&)>;
+
+Mutation TruncateAt(std::function<size_t(const Bytes&, const Layout&)> where) {
+  return [where](Bytes& b, const Layout& l) { b.resize(std::min(b.size(), where(b, l))); };
+}
+
+Mutation Overwrite(std::function<size_t(const Layout&)> where, std::vector<uint8_t> bytes) {
+  return [where, bytes](Bytes& b, const Layout& l) {
+    const size_t at = where(l);
+    for (size_t i = 0; i < bytes.size() && at + i < b.size(); ++i) b[at + i] = bytes[i];
+  };
+}
+
+struct Case {
+  const char* name;
+  const char* base;  // generated slide variant holding one level-0 file
+  Mutation mutate;
+  Outcome expected;
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
+const char* BaseOptions(const std::string& base) {
+  if (base == "eot") return "--width 512 --height 512 --levels 0 --offset-table extended --seed 5";
+  if (base == "native") return "--width 512 --height 512 --levels 0 --syntax explicit --seed 5";
+  return "--width 512 --height 512 --levels 0 --seed 5";
+}
+
+// Opens the mutated slide and reads every tile; returns how many reads failed (-1: skipped).
+int ReadEverything(const std::string& dir) {
+  long count = -1, result = -1;
+  auto source = OpenSource(dir, &count, &result);
+  EXPECT_EQ(result, WSI_OK);
+  if (count == 0) return -1;
+  EXPECT_EQ(count, 1);
+  CWSIZoomImage level;
+  const long rc = level.OpenZoomLevel(source.get(), false, 0, true);
+  if (rc != WSI_OK) {
+    EXPECT_LT(rc, 0);
+    return 1;
+  }
+  int failures = 0;
+  const uint32_t across = (level.GetTotalPixelMatrixColumns() + level.GetColumns() - 1) / level.GetColumns();
+  const uint32_t down = (level.GetTotalPixelMatrixRows() + level.GetRows() - 1) / level.GetRows();
+  for (uint32_t y = 0; y < down; ++y) {
+    for (uint32_t x = 0; x < across; ++x) {
+      const TileRead tile = ReadTile(level, 0, x, y, 0);
+      if (tile.result != WSI_OK) {
+        EXPECT_LT(tile.result, 0);
+        EXPECT_EQ(tile.errorCode, tile.result);
+        EXPECT_TRUE(tile.nullData);
+        ++failures;
+      } else if (tile.exists) {
+        EXPECT_FALSE(tile.bytes.empty());
+      }
+    }
+  }
+  return failures;
+}
+
+class BadInput : public ::testing::TestWithParam<Case> {};
+
+TEST_P(BadInput, IsSkippedOrFailsWithACode) {
+  const Case& c = GetParam();
+  const std::string base = GeneratedSlide(std::string("bad_base_") + c.base, BaseOptions(c.base));
+  ASSERT_FALSE(base.empty());
+  Bytes file = ReadBytes(base + "/level0_z0_p1.dcm");
+  ASSERT_FALSE(file.empty());
+  c.mutate(file, Locate(file));
+  const std::string dir = ScratchDir(std::string("bad_") + c.name);
+  WriteBytes(dir + "/slide.dcm", file);
+  const int failures = ReadEverything(dir);
+  if (c.expected == Outcome::Skipped) {
+    EXPECT_EQ(failures, -1);
+  } else if (c.expected == Outcome::ReadsFail) {
+    EXPECT_GT(failures, 0);
+  }
+}
+
+size_t Size(const Bytes& b, const Layout&) { return b.size(); }
+
+const Case kCases[] = {
+    {"empty_file", "jpeg", TruncateAt([](const Bytes&, const Layout&) { return size_t{0}; }), Outcome::Skipped},
+    {"preamble_only", "jpeg", TruncateAt([](const Bytes&, const Layout&) { return size_t{131}; }), Outcome::Skipped},
+    {"meta_header_cut", "jpeg", TruncateAt([](const Bytes&, const Layout&) { return size_t{200}; }),
+     Outcome::Skipped},
+    {"dataset_cut", "jpeg", TruncateAt([](const Bytes&, const Layout& l) { return l.pixelData / 2; }),
+     Outcome::Skipped},
+    {"pixel_header_cut", "jpeg", TruncateAt([](const Bytes&, const Layout& l) { return l.pixelData + 6; }),
+     Outcome::NoCrash},
+    {"offset_table_cut", "jpeg", TruncateAt([](const Bytes&, const Layout& l) { return l.botValues + 2; }),
+     Outcome::ReadsFail},
+    {"first_fragment_cut", "jpeg", TruncateAt([](const Bytes&, const Layout& l) { return l.firstItem + 20; }),
+     Outcome::ReadsFail},
+    {"last_bytes_cut", "jpeg", TruncateAt([](const Bytes& b, const Layout& l) { return Size(b, l) - 9; }),
+     Outcome::ReadsFail},
+    {"native_data_cut", "native", TruncateAt([](const Bytes& b, const Layout& l) { return Size(b, l) - 1000; }),
+     Outcome::ReadsFail},
+    {"offset_table_entry_flipped", "jpeg", Overwrite([](const Layout& l) { return l.botValues + 4; }, {0x33, 0x12}),
+     Outcome::ReadsFail},
+    {"offset_table_length_odd", "jpeg", Overwrite([](const Layout& l) { return l.pixelData + 16; }, {0x0f}),
+     Outcome::ReadsFail},
+    {"item_length_huge", "jpeg", Overwrite([](const Layout& l) { return l.secondItem + 4; }, {0xf0, 0xff, 0xff, 0x7f}),
+     Outcome::ReadsFail},
+    {"item_length_undefined", "jpeg", Overwrite([](const Layout& l) { return l.firstItem + 4; }, {0xff, 0xff, 0xff, 0xff}),
+     Outcome::ReadsFail},
+    {"item_tag_broken", "jpeg", Overwrite([](const Layout& l) { return l.secondItem; }, {0x00, 0x00}),
+     Outcome::ReadsFail},
+    {"delimiter_missing", "jpeg", TruncateAt([](const Bytes& b, const Layout& l) { return Size(b, l) - 8; }),
+     Outcome::ReadsFail},
+    {"not_dicom", "jpeg", [](Bytes& b, const Layout&) { b.assign(4096, 'x'); }, Outcome::Skipped},
+    {"dicm_marker_then_garbage", "jpeg",
+     [](Bytes& b, const Layout&) {
+       b.assign(4096, 0xa5);
+       std::memcpy(&b[128], "DICM", 4);
+     },
+     Outcome::Skipped},
+};
+
+INSTANTIATE_TEST_SUITE_P(Corpus, BadInput, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BadInput, ExtendedOffsetTableEntryBeyondTheFileFailsThatTile) {
+  const std::string base = GeneratedSlide("bad_base_eot", BaseOptions("eot"));
+  ASSERT_FALSE(base.empty());
+  Bytes file = ReadBytes(base + "/level0_z0_p1.dcm");
+  static const uint8_t kTable[] = {0xe0, 0x7f, 0x01, 0x00, 'O', 'V'};
+  auto it = std::search(file.begin(), file.end(), std::begin(kTable), std::end(kTable));
+  ASSERT_NE(it, file.end());
+  const size_t secondEntry = static_cast<size_t>(it - file.begin()) + 12 + 8;
+  std::memset(&file[secondEntry], 0x7f, 8);
+  const std::string dir = ScratchDir("bad_eot_entry");
+  WriteBytes(dir + "/slide.dcm", file);
+  EXPECT_GT(ReadEverything(dir), 0);
+}
+
+TEST(BadInput, ForeignSopClassAndDirectoriesAreSkipped) {
+  const std::string dir = ScratchDir("foreign");
+  int status = 0;
+  slidetest::Run(std::string(ZORVEL_PYTHON) + " -c \"" +
+          "import pydicom;from pydicom.dataset import Dataset,FileMetaDataset;from pydicom.uid import generate_uid;"
+          "m=FileMetaDataset();m.MediaStorageSOPClassUID='1.2.840.10008.5.1.4.1.1.7';"
+          "m.MediaStorageSOPInstanceUID=generate_uid();m.TransferSyntaxUID='1.2.840.10008.1.2.1';"
+          "d=Dataset();d.file_meta=m;d.SOPClassUID=m.MediaStorageSOPClassUID;"
+          "d.SOPInstanceUID=m.MediaStorageSOPInstanceUID;d.SeriesInstanceUID=generate_uid();"
+          "d.is_little_endian=True;d.is_implicit_VR=False;d.save_as('" + dir + "/sc.dcm',write_like_original=False)\"",
+      &status);
+  ASSERT_EQ(status, 0);
+  std::filesystem::create_directories(dir + "/sub.dcm");
+  long count = -1, result = -1;
+  auto source = OpenSource(dir, &count, &result, true);
+  EXPECT_EQ(result, WSI_OK);
+  EXPECT_EQ(count, 0);
+  CWSIZoomImage level;
+  EXPECT_LT(level.OpenZoomLevel(source.get(), false, 0, true), 0);
+}
+
+TEST(BadInput, MissingDirectoryAndNullPointers) {
+  long count = -1, result = 0;
+  auto source = OpenSource("/nonexistent/slide/dir", &count, &result);
+  EXPECT_EQ(result, WSI_E_PATH);
+  EXPECT_EQ(count, 0);
+  CWSIZoomImage level;
+  EXPECT_EQ(level.OpenZoomLevel(nullptr, false, 0, true), WSI_E_STOP);
+  EXPECT_EQ(ReadTile(level, 0, 0, 0, 0).result, WSI_E_NOT_OPEN);
+  EXPECT_EQ(source->IsExtendedFocus(nullptr), WSI_E_INVALIDARG);
+  EXPECT_EQ(source->GetRawZoomList(nullptr, nullptr), WSI_E_INVALIDARG);
+  EXPECT_FALSE(source->GetScanmap(nullptr, 0, nullptr, nullptr));
+}
+
+}  // namespace
