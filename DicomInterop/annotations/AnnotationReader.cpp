@@ -1,7 +1,8 @@
 // Bulk simple annotations -> AnnotationSet columns. Graphic types map to kinds: POINT 1,
 // POLYLINE 2, POLYGON 3, ELLIPSE 4, RECTANGLE 5; a group whose property type or label names a
-// tissue microarray ("TMA", "tissue microarray") gives TMA markers (kind 6), six points each:
-// the ellipse's axis end points, then the major axis again as the inner diameter.
+// tissue microarray ("TMA", "tissue microarray") gives TMA markers (kind 6) of six points: the
+// ends of the horizontal and vertical outer diameters and of the horizontal inner diameter.
+// Markers stored with fewer points (a POINT, an ELLIPSE) repeat them to make up the six.
 #include "AnnotationReader.h"
 
 #include <algorithm>
@@ -108,9 +109,10 @@ void AddAnnotation(AnnotationSet& set, const std::vector<double>& values, size_t
     xy.push_back(values[v + 1]);
     if (dims == 3) z.push_back(values[v + 2]);
   }
-  if (kind == 6) {
+  if (kind == 6 && xy.size() < 12) {
     while (xy.size() < 8) xy.insert(xy.end(), xy.begin(), xy.begin() + 2);  // a point marker
-    xy.insert(xy.end(), xy.begin(), xy.begin() + 4);
+    xy.resize(8);
+    xy.insert(xy.end(), xy.begin(), xy.begin() + 4);  // inner diameter = outer
   }
   set.kinds.push_back(kind);
   set.firstZ.push_back(z.empty() ? 0.0 : z.front());
@@ -127,7 +129,7 @@ void ReadGroup(const gdcm::DataSet& group, AnnotationSet& set) {
   const std::string label = attr::Text(group, Tag(0x006a, 0x0005));
   const std::string category = attr::CodeMeaning(group, Tag(0x006a, 0x0009));
   const std::string type = attr::CodeMeaning(group, Tag(0x006a, 0x000a));
-  if ((kind.kind == 1 || kind.kind == 4) && IsTmaGroup(label, type)) kind.kind = 6;
+  if (IsTmaGroup(label, type)) kind.kind = 6;
   const std::vector<size_t> starts = AnnotationStarts(group, kind, count, dims, values.size());
   const std::vector<double> measured = Measurements(group, count);
   const std::string uid = attr::Text(group, Tag(0x006a, 0x0003));

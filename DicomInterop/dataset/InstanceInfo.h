@@ -29,10 +29,10 @@ struct PaletteLut {
 struct OpticalPath {
   std::string identifier;
   std::string description;
-  uint16_t lightWavelength = 0;  // Light Path Filter Pass-Through Wavelength, nm
-  uint16_t imageWavelength = 0;  // Image Path Filter Pass-Through Wavelength, nm
-  double lightBandLow = NAN, lightBandHigh = NAN;  // Light Path Filter Pass Band, nm
-  double imageBandLow = NAN, imageBandHigh = NAN;  // Image Path Filter Pass Band, nm
+  uint16_t lightWavelength = 0;  // Light Path Filter Pass-Through Wavelength (0022,0001), nm
+  uint16_t imageWavelength = 0;  // Image Path Filter Pass-Through Wavelength (0022,0003), nm
+  double lightBandLow = NAN, lightBandHigh = NAN;  // Light Path Filter Pass Band (0022,0002), nm
+  double imageBandLow = NAN, imageBandHigh = NAN;  // Image Path Filter Pass Band (0022,0004), nm
   double objectiveLensPower = NAN;
   std::string lensName;          // code meaning of the Lenses Code Sequence
   PaletteLut palette;

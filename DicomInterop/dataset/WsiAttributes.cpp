@@ -80,8 +80,8 @@ OpticalPath ReadOpticalPath(const gdcm::DataSet& ds) {
   path.identifier = attr::Text(ds, kOpticalPathIdentifier);
   path.description = attr::Text(ds, Tag(0x0048, 0x0107));
   path.lightWavelength = Unsigned16(ds, Tag(0x0022, 0x0001));
-  path.imageWavelength = Unsigned16(ds, Tag(0x0022, 0x0002));
-  if (auto band = attr::Numbers(ds, Tag(0x0022, 0x0003)); band.size() >= 2) {
+  path.imageWavelength = Unsigned16(ds, Tag(0x0022, 0x0003));
+  if (auto band = attr::Numbers(ds, Tag(0x0022, 0x0002)); band.size() >= 2) {
     path.lightBandLow = band[0];
     path.lightBandHigh = band[1];
   }
