@@ -109,10 +109,12 @@ void AddAnnotation(AnnotationSet& set, const std::vector<double>& values, size_t
     xy.push_back(values[v + 1]);
     if (dims == 3) z.push_back(values[v + 2]);
   }
-  if (kind == 6 && xy.size() < 12) {
-    while (xy.size() < 8) xy.insert(xy.end(), xy.begin(), xy.begin() + 2);  // a point marker
+  if (kind == 6 && xy.size() >= 2 && xy.size() < 12) {
+    const std::vector<double> first(xy.begin(), xy.begin() + 2);
+    while (xy.size() < 8) xy.insert(xy.end(), first.begin(), first.end());  // a point marker
     xy.resize(8);
-    xy.insert(xy.end(), xy.begin(), xy.begin() + 4);  // inner diameter = outer
+    const std::vector<double> outer(xy.begin(), xy.begin() + 4);
+    xy.insert(xy.end(), outer.begin(), outer.end());  // inner diameter = outer
   }
   set.kinds.push_back(kind);
   set.firstZ.push_back(z.empty() ? 0.0 : z.front());
