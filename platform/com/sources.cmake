@@ -15,3 +15,8 @@ list(APPEND ZORVEL_PLATFORM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/free_threaded_marshaler.cpp
   ${CMAKE_CURRENT_LIST_DIR}/global_interface_table.cpp
 )
+list(APPEND ZORVEL_PLATFORM_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/automation/type_info.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/type_info_invoke.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/automation/type_library.cpp
+)
