@@ -1,0 +1,89 @@
+// The module's error log: settings from ModuleSettings.ini, the log file's place and name, the
+// entry line, the run banner, the size cut and the named mutex that serialises writers.
+// Thread-safe: all fields are set during construction; writes are serialised by the named mutex.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "base/SeBuildIdentity.h"
+#include "windows.h"
+
+// Settings read from ModuleSettings.ini, after clamping and correction.
+struct SeLogSettings {
+  bool applicationLogOn = false;      // DEBUG/APPLOG
+  bool otherLogOn = false;            // DEBUG/OTHERLOG (stored only)
+  bool cutOffOn = true;               // DEBUG/APPLOGCUTOFF
+  bool useTempDirectory = true;       // DEBUG/UseTempDirectory
+  bool localizerGenerate = false;     // KLVLocalizer/Generate (stored only)
+  bool needWatchDog = true;           // WatchDogSettings/NeedWatchDog (stored only)
+  INT cutOffSizeKB = 8192;            // DEBUG/APPLOGCUTOFFSIZEINKBYTE, 8192..1048576
+  std::u16string directory;           // DEBUG/Directory, trailing separators removed
+  std::u16string versionString;       // DEBUG/VersionString
+  bool appendVersionToLogDir = false; // DEBUG/AppendSoftwareVersionToLogDir
+  INT httpEngine = 0;                 // SETTINGS/HTTPEngine, 0..3 (stored only)
+  bool checkServerCert = true;        // SETTINGS/HTTPCheckServerCert (stored only)
+  bool checkServerCertRevocation = false;  // SETTINGS/HTTPCheckServerCertRevocation (stored only)
+};
+
+// What the log learns about its process; the normal constructor asks the platform, tests give
+// their own.
+struct SeLogProcessFacts {
+  std::u16string processPath;  // full path of the executable; empty when unknown
+  std::u16string modulePath;   // full path of the module containing the log; empty when unknown
+  std::u16string commandLine;  // the process command line (for the IIS worker's pool name)
+  HMODULE moduleHandle = nullptr;
+};
+
+class CSeErrorLogFile {
+ public:
+  explicit CSeErrorLogFile(const SeBuildIdentity& identity);
+  CSeErrorLogFile(const SeBuildIdentity& identity, const SeLogProcessFacts& facts);
+  ~CSeErrorLogFile();
+  CSeErrorLogFile(const CSeErrorLogFile&) = delete;
+  CSeErrorLogFile& operator=(const CSeErrorLogFile&) = delete;
+
+  // Writes "Code=0x%X" for the code when the application log is on; never fails.
+  void LogError(LPCWSTR sourceFile, INT line, HRESULT code, LPCWSTR functionName) {
+    if (m_settings.applicationLogOn) WriteCode(sourceFile, line, code, functionName);
+  }
+  // Formats a wide printf-style message (%s takes a wide text) when the application log is on.
+  void LogFormatted(LPCWSTR sourceFile, INT line, LPCWSTR format, ...);
+  // Writes one entry whatever the switch says (the callers test it).
+  void WriteEntry(LPCWSTR sourceFile, INT line, LPCWSTR functionName, LPCWSTR message);
+
+  const SeLogSettings& GetSettings() const { return m_settings; }
+  const std::u16string& GetLogFilePath() const { return m_logFilePath; }
+  const std::u16string& GetModuleName() const { return m_moduleName; }
+  const std::u16string& GetProcessPath() const { return m_processPath; }
+  const std::u16string& GetModulePath() const { return m_modulePath; }
+  const std::u16string& GetRunBanner() const { return m_runBanner; }
+  bool HasMutex() const { return m_mutex != nullptr; }
+
+ private:
+  void Init(const std::u16string& moduleNameHint, const SeLogProcessFacts& facts);
+  void WriteCode(LPCWSTR sourceFile, INT line, HRESULT code, LPCWSTR functionName);
+  void AppendToFile(const std::u16string& entry);
+  void CutFile(HANDLE file, LONGLONG size);
+
+  SeLogSettings m_settings;
+  std::atomic<bool> m_writtenThisRun{false};  // guarded by m_mutex when there is one
+  std::u16string m_processPath;
+  std::u16string m_modulePath;
+  std::u16string m_moduleName;                // file name without extension, or "UNKNOWN"
+  std::u16string m_logFilePath;               // empty: nothing is ever written
+  std::u16string m_buildDate, m_buildTime, m_version, m_branch;
+  std::u16string m_runBanner;
+  HANDLE m_mutex = nullptr;                   // "Mutex_ErrorLogFile_" + log file name; may be null
+  HMODULE m_moduleHandle = nullptr;
+};
+
+// The module's one log, created (and initialised) by the first call; destroyed at unload.
+CSeErrorLogFile* SeGetErrorLogFile();
+
+// Logs a failure at a reporting site and gives the code back, so a site reads
+// `return SeReportError(kSource, 1087, hr, u"Class::Method");`.
+inline HRESULT SeReportError(LPCWSTR sourceFile, INT line, HRESULT code, LPCWSTR functionName) {
+  SeGetErrorLogFile()->LogError(sourceFile, line, code, functionName);
+  return code;
+}
