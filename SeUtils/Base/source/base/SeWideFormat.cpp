@@ -28,19 +28,19 @@ std::u16string FromUtf8(const std::string& text) {
 
 // Runs snprintf with the "C" locale current on this thread only.
 template <class... Args>
-std::string FormatC(const std::string& spec, Args... args) {
+std::string FormatC(const std::string& directive, Args... args) {
   static locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
   locale_t previous = uselocale(cLocale);
-  const int size = std::snprintf(nullptr, 0, spec.c_str(), args...);
+  const int size = std::snprintf(nullptr, 0, directive.c_str(), args...);
   std::string out(static_cast<size_t>(size > 0 ? size : 0) + 1, '\0');
-  if (size > 0) std::snprintf(out.data(), out.size(), spec.c_str(), args...);
+  if (size > 0) std::snprintf(out.data(), out.size(), directive.c_str(), args...);
   uselocale(previous);
   out.resize(static_cast<size_t>(size > 0 ? size : 0));
   return out;
 }
 
 struct Conversion {
-  std::string spec;     // "%" flags width precision (with '*' resolved), without length modifier
+  std::string directive;     // "%" flags width precision (with '*' resolved), without length modifier
   std::string length;   // "", "h", "hh", "l", "ll", "z", "j", "t", "L", "I64"
   char type = 0;
 };
@@ -49,12 +49,12 @@ struct Conversion {
 Conversion ParseConversion(std::u16string_view format, size_t& i, va_list& arguments) {
   Conversion c{"%", "", 0};
   auto take = [&](auto accept) {
-    while (i < format.size() && accept(format[i])) c.spec.push_back(static_cast<char>(format[i++]));
+    while (i < format.size() && accept(format[i])) c.directive.push_back(static_cast<char>(format[i++]));
   };
   take([](char16_t ch) { return ch == u'-' || ch == u'+' || ch == u' ' || ch == u'#' || ch == u'0'; });
   auto widthOrStar = [&] {
     if (i < format.size() && format[i] == u'*') {
-      c.spec += std::to_string(va_arg(arguments, int));
+      c.directive += std::to_string(va_arg(arguments, int));
       ++i;
     } else {
       take([](char16_t ch) { return ch >= u'0' && ch <= u'9'; });
@@ -62,7 +62,7 @@ Conversion ParseConversion(std::u16string_view format, size_t& i, va_list& argum
   };
   widthOrStar();
   if (i < format.size() && format[i] == u'.') {
-    c.spec.push_back('.');
+    c.directive.push_back('.');
     ++i;
     widthOrStar();
   }
@@ -78,18 +78,18 @@ Conversion ParseConversion(std::u16string_view format, size_t& i, va_list& argum
 }
 
 std::string FormatInteger(const Conversion& c, va_list& arguments) {
-  const std::string spec = c.spec + "ll" + c.type;
+  const std::string directive = c.directive + "ll" + c.type;
   const bool isSigned = c.type == 'd' || c.type == 'i';
   if (c.length == "ll" || c.length == "j" || c.length == "l" || c.length == "z" || c.length == "t") {
-    return isSigned ? FormatC(spec, va_arg(arguments, long long)) : FormatC(spec, va_arg(arguments, unsigned long long));
+    return isSigned ? FormatC(directive, va_arg(arguments, long long)) : FormatC(directive, va_arg(arguments, unsigned long long));
   }
   const int value = va_arg(arguments, int);
-  if (c.length == "h") return isSigned ? FormatC(spec, static_cast<long long>(static_cast<short>(value)))
-                                       : FormatC(spec, static_cast<unsigned long long>(static_cast<unsigned short>(value)));
-  if (c.length == "hh") return isSigned ? FormatC(spec, static_cast<long long>(static_cast<signed char>(value)))
-                                        : FormatC(spec, static_cast<unsigned long long>(static_cast<unsigned char>(value)));
-  return isSigned ? FormatC(spec, static_cast<long long>(value))
-                  : FormatC(spec, static_cast<unsigned long long>(static_cast<unsigned int>(value)));
+  if (c.length == "h") return isSigned ? FormatC(directive, static_cast<long long>(static_cast<short>(value)))
+                                       : FormatC(directive, static_cast<unsigned long long>(static_cast<unsigned short>(value)));
+  if (c.length == "hh") return isSigned ? FormatC(directive, static_cast<long long>(static_cast<signed char>(value)))
+                                        : FormatC(directive, static_cast<unsigned long long>(static_cast<unsigned char>(value)));
+  return isSigned ? FormatC(directive, static_cast<long long>(value))
+                  : FormatC(directive, static_cast<unsigned long long>(static_cast<unsigned int>(value)));
 }
 
 std::u16string FormatOne(const Conversion& c, va_list& arguments) {
@@ -97,21 +97,21 @@ std::u16string FormatOne(const Conversion& c, va_list& arguments) {
     case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
       return FromUtf8(FormatInteger(c, arguments));
     case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-      return c.length == "L" ? FromUtf8(FormatC(c.spec + "L" + c.type, va_arg(arguments, long double)))
-                             : FromUtf8(FormatC(c.spec + c.type, va_arg(arguments, double)));
+      return c.length == "L" ? FromUtf8(FormatC(c.directive + "L" + c.type, va_arg(arguments, long double)))
+                             : FromUtf8(FormatC(c.directive + c.type, va_arg(arguments, double)));
     case 'p':
-      return FromUtf8(FormatC(c.spec + "p", va_arg(arguments, void*)));
+      return FromUtf8(FormatC(c.directive + "p", va_arg(arguments, void*)));
     case 'c': case 'C': {
       const char16_t ch = static_cast<char16_t>(va_arg(arguments, int));
-      return FromUtf8(FormatC(c.spec + "s", ToUtf8(std::u16string_view(&ch, 1)).c_str()));
+      return FromUtf8(FormatC(c.directive + "s", ToUtf8(std::u16string_view(&ch, 1)).c_str()));
     }
     case 's': case 'S': {
       if (c.length == "h") {
         const char* text = va_arg(arguments, const char*);
-        return FromUtf8(FormatC(c.spec + "s", text ? text : "(null)"));
+        return FromUtf8(FormatC(c.directive + "s", text ? text : "(null)"));
       }
       const char16_t* text = va_arg(arguments, const char16_t*);
-      return FromUtf8(FormatC(c.spec + "s", text ? ToUtf8(text).c_str() : "(null)"));
+      return FromUtf8(FormatC(c.directive + "s", text ? ToUtf8(text).c_str() : "(null)"));
     }
     default:
       return {};
