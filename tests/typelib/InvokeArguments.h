@@ -15,10 +15,13 @@ class InvokeArguments {
   explicit InvokeArguments(const zplatform::automation::MemberDecl& member) {
     for (const auto& param : member.params) {
       if (param.flags & PARAMFLAG_FRETVAL) continue;
-      VARIANT arg;
-      VariantInit(&arg);
+      VARIANT arg{};  // a zero value of every type: null pointers, 0, empty text
       arg.vt = param.type;
       if (param.type & VT_BYREF) arg.byref = &storage_.emplace_back();
+      if (param.type == VT_CLSID) {  // an identifier travels by value as its registry text
+        arg.vt = VT_BSTR;
+        arg.bstrVal = texts_.emplace_back(SysAllocString(u"{00000000-0000-0000-0000-000000000000}"));
+      }
       args_.push_back(arg);
     }
     reversed_.assign(args_.rbegin(), args_.rend());
@@ -28,6 +31,9 @@ class InvokeArguments {
       params_.rgdispidNamedArgs = &putId_;
       params_.cNamedArgs = 1;
     }
+  }
+  ~InvokeArguments() {
+    for (BSTR text : texts_) SysFreeString(text);
   }
   InvokeArguments(const InvokeArguments&) = delete;
   InvokeArguments& operator=(const InvokeArguments&) = delete;
@@ -48,6 +54,7 @@ class InvokeArguments {
     alignas(VARIANT) unsigned char bytes[sizeof(VARIANT)] = {};
   };
   std::deque<Slot> storage_;
+  std::vector<BSTR> texts_;
   std::vector<VARIANT> args_;
   std::vector<VARIANT> reversed_;
   DISPID putId_ = DISPID_PROPERTYPUT;
