@@ -1,4 +1,5 @@
 // BSTR length prefix, embedded NULs, byte-length strings and reallocation from overlapping text.
+// Every BSTR read by the module and the host relies on these, so they are checked byte by byte.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,4 +1,5 @@
 // A minimal free-standing COM object for tests: counts its references and reports destruction.
+// Used by the VARIANT, SAFEARRAY and registry tests to see exactly when references are released.
 #pragma once
 
 #include <atomic>

@@ -1,4 +1,5 @@
 // GUID text in registry form both ways, malformed text, random version-4 GUIDs, pointer encoding.
+// Registry text is what GUID strings in logs, property values and class lookups are compared as.
 #include <gtest/gtest.h>
 
 #include <set>

@@ -1,4 +1,5 @@
 // Binary layouts that must match Windows x64, so data built here reads the same as there.
+// Checked with offsetof so a changed member order or padding fails here, not in a caller.
 #include <gtest/gtest.h>
 
 #include <cstddef>
