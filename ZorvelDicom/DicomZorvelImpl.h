@@ -84,6 +84,9 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT CalculateZeroFocusLevel(ULONG& zeroFocusLevel);
   HRESULT CalculateZStackFirstLevel(long& firstLevel);
 
+  // The slide's series instance UID read straight from its DICOM files (empty when none).
+  HRESULT GetSlideIDFast(std::u16string& id);
+
  protected:
   ~CDicomZorvelImpl();
 
@@ -91,6 +94,25 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   // The slide library's level opening; a test double of the library replaces it. m_csSlide held.
   virtual long OpenLibraryZoomLevel(CWSIZoomImage& image, bool extended, long level);
 
+  // Slide property values (DicomZorvelProperties.cpp, DicomZorvelImageProperties.cpp); m_csSlide held
+  HRESULT ReadSlideProperty(LONG tag, VARIANT& value);
+  HRESULT ReadFocusLevelOffset(LONG tag, VARIANT& value);
+  HRESULT ReadSlideWideProperty(LONG tag, VARIANT& value);
+  HRESULT ReadSlideSize(VARIANT& value);
+  HRESULT ReadSlideId(VARIANT& value);
+  HRESULT ReadLabelText(VARIANT& value);
+  HRESULT ReadDoubleWide(VARIANT& value);
+  HRESULT ReadRawZoomList(VARIANT& value);
+  HRESULT ReadHistogramParameters(VARIANT& value);
+  HRESULT ReadImageProperty(LONG tag, VARIANT& value);
+  HRESULT ReadImageFacts(LONG tag, VARIANT& value);
+  HRESULT ReadLossiness(LONG tag, VARIANT& value);
+  HRESULT ReadCompressionType(VARIANT& value);
+  HRESULT ReadPixelSize(bool width, VARIANT& value);
+  HRESULT ReadScanningDate(bool utc, VARIANT& value);
+  HRESULT ReadSlideType(VARIANT& value);
+  HRESULT ReadSoftwareVersion(VARIANT& value);
+  HRESULT ReadStudyUid(VARIANT& value);
   // Configuration (DicomZorvelConfig.cpp)
   HRESULT PutObjectProperty(LONG key, const VARIANT& value);
   // Opening (DicomZorvelOpen.cpp)

@@ -1,10 +1,6 @@
-// Slide-access methods whose behaviour is not part of this build yet: properties, single images,
+// Slide-access methods whose behaviour is not part of this build yet: channel properties, single images,
 // scan maps, region rendering and raw tiles. Each answers E_NOTIMPL until it is built.
 #include "DicomZorvelImpl.h"
-
-STDMETHODIMP CDicomZorvelImpl::GetSlidePropertyTags(VARIANT*, VARIANT*, VARIANT*) { return E_NOTIMPL; }
-
-STDMETHODIMP CDicomZorvelImpl::GetSlideProperties(LONG, VARIANT*) { return E_NOTIMPL; }
 
 STDMETHODIMP CDicomZorvelImpl::GetChannelPropertyTags(VARIANT*, VARIANT*, VARIANT*) { return E_NOTIMPL; }
 

@@ -25,6 +25,13 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/DicomZorvelLevels.cpp
   ${_module_dir}/DicomZorvelConfig.cpp
   ${_module_dir}/DicomZorvelPending.cpp
+  ${_module_dir}/DicomZorvelProperties.cpp
+  ${_module_dir}/DicomZorvelImageProperties.cpp
+  ${_module_dir}/Properties/PropertyTagList.cpp
+  ${_module_dir}/Properties/SlidePropertyTable.cpp
+  ${_module_dir}/Properties/MetadataPropertyTable.cpp
+  ${_module_dir}/Properties/SlidePropertyRules.cpp
+  ${_module_dir}/Slide/SlideIdScan.cpp
   ${_module_dir}/LiveObjectRegistry.cpp
   ${_module_dir}/DirectorySourceRegistry.cpp
   ${_module_dir}/OpenSlideCounters.cpp

@@ -1,0 +1,255 @@
+// Slide properties of the slide-access object: the tag directory and the value of each slide tag,
+// read from the current zoom image, the directory source and the proprietary metadata copy.
+// Free-threaded: values are computed under m_csSlide; every failure is reported where detected.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <new>
+
+#include <DicomInteropBase.h>
+#include <base/SeComHelper.h>
+#include <base/SeUtils.h>
+
+#include "DicomZorvelImpl.h"
+#include "ModuleLog.h"
+#include "Properties/MetadataPropertyTable.h"
+#include "Properties/SlidePropertyRules.h"
+#include "Properties/SlidePropertyTable.h"
+#include "Slide/SlideIdScan.h"
+
+namespace {
+
+constexpr const char16_t* kSource = u"DicomZorvel";
+constexpr const char16_t* kGetProperties = u"CDicomZorvelImpl::GetSlideProperties";
+constexpr LONG kIgnoredTagBit = 0x40000000;
+constexpr LONG kZeroFocusTag = 650;
+
+HRESULT Report(int line, HRESULT hr, const char16_t* function = kGetProperties) {
+  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
+  return hr;
+}
+
+void SetI4(VARIANT& value, int32_t number) {
+  value.vt = VT_I4;
+  value.lVal = number;
+}
+
+void SetBool(VARIANT& value, bool on) {
+  value.vt = VT_BOOL;
+  value.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+void SetR8(VARIANT& value, double number) {
+  value.vt = VT_R8;
+  value.dblVal = number;
+}
+
+HRESULT SetText(VARIANT& value, std::u16string_view text) {
+  BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  if (copy == nullptr) return E_OUTOFMEMORY;
+  value.vt = VT_BSTR;
+  value.bstrVal = copy;
+  return S_OK;
+}
+
+// Tags whose value is one fixed text.
+const char16_t* FixedText(LONG tag) {
+  switch (tag) {
+    case 317: case 318: case 336: case 341: case 345: case 346: case 347: case 348: case 349:
+      return u"0";
+    case 319: case 350:
+      return u"1.0";
+    case 337: case 338: case 339: case 340:
+      return u"False";
+    default:
+      return nullptr;
+  }
+}
+
+// Tags that need neither the directory source nor an opened level before their value is read.
+bool SkipsSlideOpening(LONG tag) { return tag == 372 || tag == 378 || tag == 339; }
+
+}  // namespace
+
+STDMETHODIMP CDicomZorvelImpl::GetSlidePropertyTags(VARIANT* PropTagArray, VARIANT* PropTagNameArray,
+                                                    VARIANT* PropTagDescArray) {
+  const HRESULT hr = BuildPropertyTagList(SlidePropertyRows(), PropTagArray, PropTagNameArray, PropTagDescArray);
+  if (FAILED(hr)) return Report(569, hr, u"CDicomZorvelImpl::GetSlidePropertyTags");
+  return S_OK;
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetSlideProperties(LONG SldPropTag, VARIANT* SlideProperty) {
+  if (SlideProperty == nullptr) return Report(1565, E_POINTER);
+  const LONG tag = SldPropTag & ~kIgnoredTagBit;
+  try {
+    std::lock_guard slide(m_csSlide);
+    if (!SkipsSlideOpening(tag)) {
+      HRESULT hr = CreateDicomSource();
+      if (FAILED(hr)) return Report(783, hr);
+      long levelDifference = 0;
+      hr = TryOpenExtendedAndNormalSmallestZoomlevelFound(0, levelDifference);
+      if (FAILED(hr)) return Report(784, hr);
+    }
+    VARIANT value;
+    VariantInit(&value);
+    const HRESULT hr = ReadSlideProperty(tag, value);
+    VariantClear(SlideProperty);
+    *SlideProperty = value;
+    return hr;
+  } catch (const std::bad_alloc&) {
+    return Report(1570, E_OUTOFMEMORY);
+  } catch (...) {
+    return Report(1570, E_FAIL);
+  }
+}
+
+// The value of one (unmasked) tag; `value` starts VT_EMPTY.
+HRESULT CDicomZorvelImpl::ReadSlideProperty(LONG tag, VARIANT& value) {
+  if (const char16_t* text = FixedText(tag)) return SetText(value, text);
+  if (auto getter = MetadataPropertyTable::FindGetter(tag)) {
+    return MetadataPropertyTable::ReadInto(m_metadata, *getter, value);
+  }
+  if (tag >= 550 && tag <= 750) return ReadFocusLevelOffset(tag, value);
+  HRESULT hr = ReadImageProperty(tag, value);
+  if (hr != E_NOTIMPL) return hr;
+  hr = ReadSlideWideProperty(tag, value);
+  if (hr != E_NOTIMPL) return hr;
+  return Report(1559, E_INVALIDARG);
+}
+
+HRESULT CDicomZorvelImpl::ReadFocusLevelOffset(LONG tag, VARIANT& value) {
+  const auto found = m_focusLevelOffsets.find(tag - kZeroFocusTag);
+  double offset = found == m_focusLevelOffsets.end() ? 0.0 : found->second;
+  if (tag == kZeroFocusTag && std::fabs(offset) < 0.000001) offset = 0.0;
+  SetR8(value, offset);
+  return S_OK;
+}
+
+// Tags computed from the slide-wide state, the directory source and the metadata; E_NOTIMPL for
+// a tag that is not one of them.
+HRESULT CDicomZorvelImpl::ReadSlideWideProperty(LONG tag, VARIANT& value) {
+  switch (tag) {
+    case 304: {
+      int32_t factor = 0;
+      SetI4(value, m_metadata.GetCompressionFactor(&factor) >= 0 ? factor : 0);
+      return S_OK;
+    }
+    case 325: SetI4(value, 0); return S_OK;
+    case 327: SetI4(value, m_bitsStored); return S_OK;
+    case 328:
+      SetBool(value, m_bNormalLevelOpened && m_pCurrentZoomImage != nullptr &&
+                         m_pCurrentZoomImage->GetZStackCount() >= 2);
+      return S_OK;
+    case 329: SetBool(value, m_bExtendedFocus); return S_OK;
+    case 375: {
+      ULONG zeroFocusLevel = 0;
+      if (SUCCEEDED(CalculateZeroFocusLevel(zeroFocusLevel))) SetI4(value, static_cast<int32_t>(zeroFocusLevel));
+      return S_OK;
+    }
+    case 331: {
+      long firstLevel = 0;
+      if (SUCCEEDED(CalculateZStackFirstLevel(firstLevel))) SetI4(value, static_cast<int32_t>(firstLevel));
+      return S_OK;
+    }
+    case 342: return S_OK;
+    case 344: return ReadSlideSize(value);
+    case 372: case 1007: return ReadSlideId(value);
+    case 378: return ReadLabelText(value);
+    case 379: case 51300: return ReadDoubleWide(value);
+    case 396: SetBool(value, m_bLargeRawTiles); return S_OK;
+    case 414: return ReadRawZoomList(value);
+    case 40014: return ReadHistogramParameters(value);
+    default: return E_NOTIMPL;
+  }
+}
+
+HRESULT CDicomZorvelImpl::ReadSlideSize(VARIANT& value) {
+  if (!m_spDirectorySource->GetIsValidSlideSize()) return Report(1051, E_INVALIDARG);
+  value.vt = VT_UI8;
+  value.ullVal = m_spDirectorySource->GetSlideSize();
+  return S_OK;
+}
+
+HRESULT CDicomZorvelImpl::ReadSlideId(VARIANT& value) {
+  std::u16string id;
+  if (!m_spDirectorySource) {
+    // Without a UID found in the files (implicit VR files carry no "UI" marker), the slide library
+    // decides: it finds the UID or reports why the directory is no slide.
+    if (SUCCEEDED(GetSlideIDFast(id)) && !id.empty()) return SetText(value, id);
+    HRESULT opened = CreateDicomSource();
+    if (FAILED(opened)) return Report(1265, opened);
+    long levelDifference = 0;
+    opened = TryOpenExtendedAndNormalSmallestZoomlevelFound(0, levelDifference);
+    if (FAILED(opened)) return Report(1266, opened);
+  }
+  const long result = m_spDirectorySource->GetSlideUID(&id);
+  if (result < 0) return Report(1268, static_cast<HRESULT>(result));
+  return SetText(value, id);
+}
+
+HRESULT CDicomZorvelImpl::ReadLabelText(VARIANT& value) {
+  HRESULT hr = CreateDicomSource();
+  if (FAILED(hr)) return Report(1445, hr);
+  uint8_t* data = nullptr;
+  char16_t* labelText = nullptr;
+  uint64_t size = 0;
+  DicomInteropDefines::EWSITransferSyntaxes syntax{};
+  uint16_t samples = 0, bits = 0, width = 0, height = 0;
+  const bool found =
+      m_spDirectorySource->GetLabelImage(&data, &size, &syntax, &samples, &bits, &width, &height, &labelText);
+  CDicomInteropBase::Free(data);
+  if (found && labelText != nullptr) hr = SetText(value, labelText);
+  CDicomInteropBase::Free(labelText);
+  return hr;
+}
+
+HRESULT CDicomZorvelImpl::ReadDoubleWide(VARIANT& value) {
+  std::u16string text;
+  if (m_metadata.GetSlideIsDoubleWide(&text) < 0) return S_OK;
+  bool doubleWide = false;
+  const HRESULT hr = SeStringToBool(text.c_str(), &doubleWide);
+  if (FAILED(hr)) return Report(1433, hr);
+  SetBool(value, doubleWide);
+  return S_OK;
+}
+
+HRESULT CDicomZorvelImpl::ReadRawZoomList(VARIANT& value) {
+  uint16_t* levels = nullptr;
+  uint32_t count = 0;
+  const long result = m_spDirectorySource->GetRawZoomList(&levels, &count);
+  if (result < 0) return Report(1420, static_cast<HRESULT>(result));
+  SAFEARRAY* array = SafeArrayCreateVector(VT_UI2, 0, count);
+  void* entries = nullptr;
+  if (array == nullptr || FAILED(SafeArrayAccessData(array, &entries))) {
+    CDicomInteropBase::Free(levels);
+    if (array != nullptr) SafeArrayDestroy(array);
+    return Report(1422, E_OUTOFMEMORY);
+  }
+  std::copy_n(levels, count, static_cast<USHORT*>(entries));
+  SafeArrayUnaccessData(array);
+  CDicomInteropBase::Free(levels);
+  value.vt = VT_ARRAY | VT_UI2;
+  value.parray = array;
+  return S_OK;
+}
+
+HRESULT CDicomZorvelImpl::ReadHistogramParameters(VARIANT& value) {
+  CSeConfigParamArray parameters;
+  HRESULT hr = parameters.AllocNew(1);
+  if (FAILED(hr)) return Report(1290, hr);
+  hr = parameters.SetVectorElement(0, u"historgam_exists", INT{0});
+  if (FAILED(hr)) return Report(1293, hr);
+  hr = parameters.Detach(&value);
+  if (FAILED(hr)) return Report(1296, hr);
+  return S_OK;
+}
+
+// An unreadable directory is a failure like any other: the caller falls back to the slide library.
+HRESULT CDicomZorvelImpl::GetSlideIDFast(std::u16string& id) {
+  try {
+    return SlideIdScan::Scan(m_strSlidePath, SlideIdScan::kTimeLimit, id);
+  } catch (const std::filesystem::filesystem_error&) {
+    id.clear();
+    return Report(600, E_FAIL, u"CDicomZorvelImpl::GetSlideIDFast");
+  }
+}
