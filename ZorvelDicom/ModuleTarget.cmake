@@ -59,6 +59,9 @@ target_link_options(ZorvelDicom PRIVATE LINKER:--version-script=${_module_dir}/Z
 # Installation: the module beside the platform library, the package files for hosts.
 install(TARGETS ZorvelDicom LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 set(ZORVELDICOM_MODULE_FILE ZorvelDicom.so)
+# The package file finds its prefix from where it is installed, whatever --prefix was given.
+file(RELATIVE_PATH _pc_to_prefix /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+set(ZORVELDICOM_PC_PREFIX "\${pcfiledir}/${_pc_to_prefix}")
 configure_file(${_module_dir}/packaging/zorveldicom.pc.in ${CMAKE_CURRENT_BINARY_DIR}/zorveldicom.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zorveldicom.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 include(CMakePackageConfigHelpers)

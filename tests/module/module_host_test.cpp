@@ -239,7 +239,13 @@ TEST_F(ModuleHostTest, LateBoundCallsByNameAndDispid) {
   path.vt = VT_BSTR;
   path.bstrVal = SysAllocString(empty.u16string().c_str());
   DISPPARAMS params{&path, nullptr, 1, 0};
-  EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 1033, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), kNoSlideFound);
+  EXCEPINFO exception{};
+  EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 1033, DISPATCH_METHOD, &params, nullptr, &exception, nullptr),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, kNoSlideFound) << "a failing member's code reaches the caller";
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
   VariantClear(&path);
 }
 
