@@ -44,8 +44,10 @@ target_include_directories(ZorvelDicomCore PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomCore PUBLIC
   ZorvelDicomSlideLogic Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
   Threads::Threads)
+# The outside components register their classes when loaded; the module loads them with itself.
 if(TARGET Zorvel::Components)
   target_link_libraries(ZorvelDicomCore PUBLIC Zorvel::Components)
+  target_link_options(ZorvelDicomCore INTERFACE LINKER:--no-as-needed)
 endif()
 
 add_library(ZorvelDicom MODULE ${_module_dir}/ZorvelDicom.cpp)
