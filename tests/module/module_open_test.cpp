@@ -1,8 +1,11 @@
 // Opening rules of the slide-access object on generated slides, white-box: directory sources
 // shared by path and closed once, the two searches, level fall-back, z data, the stop code and
 // exceptions from the slide library (through its test double), counters and re-opening.
+#include <atomic>
 #include <filesystem>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "DirectorySourceRegistry.h"
 #include "LiveObjectRegistry.h"
@@ -269,6 +272,27 @@ TEST(OpenSlide, ASynchronousSourceLeavesTheAgentWhenClosed) {
   synchronous.ref.Reset();
   EXPECT_FALSE(agent.HasSource(const_cast<CDirectorySource*>(source)));
   EXPECT_EQ(agent.Users(), 1);
+}
+
+TEST(OpenSlide, ThreadsOpeningAndClosingOneSlideLeaveNothingBehind) {
+  const auto path = Slide("threads", "--width 1024 --height 1024");
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < 4; ++round) {
+        SlideObject slide = NewSlideObject();
+        if (Open(slide.ref.Get(), path) != S_OK || slide->CreateDicomSource() != S_OK ||
+            slide->OpenNativeZoomImgs(round % 3, false) != S_OK) {
+          ++failures;
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(RegisteredUsers(path), 0);
+  EXPECT_FALSE(Pipeline::SourceAgentHolder::Instance().HasAgent());
 }
 
 TEST(LiveObjects, RegisteredFromConstructionToDestruction) {
