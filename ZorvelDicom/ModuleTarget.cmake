@@ -8,9 +8,12 @@ add_library(ZorvelDicomSlideLogic STATIC
 target_include_directories(ZorvelDicomSlideLogic PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomSlideLogic PUBLIC Zorvel::Platform)
 
-# The module needs the common runtime, the slide library and the concurrency runtime.
-if(NOT (TARGET Zorvel::SeUtils AND TARGET DicomInterop AND EXISTS ${PROJECT_SOURCE_DIR}/platform/include/agents.h))
-  message(STATUS "ZorvelDicom.so is not built: the common runtime, slide library or concurrency runtime is missing")
+# The module needs the common runtime, the slide library, the concurrency runtime and the
+# platform's type-library services (IDispatch is served from them).
+if(NOT (TARGET Zorvel::SeUtils AND TARGET DicomInterop AND EXISTS ${PROJECT_SOURCE_DIR}/platform/include/agents.h
+        AND EXISTS ${PROJECT_SOURCE_DIR}/platform/com/automation/type_library.cpp))
+  message(STATUS "ZorvelDicom.so is not built: the common runtime, slide library, concurrency runtime or "
+                 "type-library services are missing")
   return()
 endif()
 
