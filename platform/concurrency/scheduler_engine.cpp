@@ -75,7 +75,7 @@ unsigned int scheduler_engine::drop_reference() noexcept {
 // The arena must not be torn down from one of its own tasks: the default engine's workers free it.
 void scheduler_engine::drop_reference_from_inside() noexcept {
   if (references_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-  default_engine().arena.enqueue([this] { delete this; });
+  default_engine().enqueue([this] { delete this; });
 }
 
 scheduler_engine& default_engine() {

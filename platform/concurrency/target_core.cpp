@@ -66,7 +66,8 @@ target_core::target_core(message_handler& handler) : state_(make_state(current_e
 target_core::target_core(Scheduler& scheduler, message_handler& handler)
     : state_(make_state(scheduler.engine(), &handler, nullptr)) {}
 
-target_core::target_core(source_core& passThrough) : state_(make_state(current_engine(), nullptr, &passThrough)) {}
+// A buffer runs no work, so it needs no scheduler of the thread's: the default one is referenced.
+target_core::target_core(source_core& passThrough) : state_(make_state(default_engine(), nullptr, &passThrough)) {}
 
 target_core::~target_core() {
   shut_down();

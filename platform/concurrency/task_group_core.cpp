@@ -8,6 +8,7 @@
 
 #include <oneapi/tbb/parallel_for.h>
 
+#include "concurrency/detail/sanitizer_handoff.h"
 #include "concurrency/detail/scheduler_engine.h"
 #include "zplatform/concrt/parallel_core.h"
 
@@ -52,10 +53,14 @@ namespace {
 
 void help(task_group_state& state, const std::vector<std::shared_ptr<group_task>>& tasks) {
   state.engine.execute([&] {
+    handoff_publish();
     oneapi::tbb::parallel_for(std::size_t{0}, tasks.size(), [&](std::size_t i) {
+      handoff_receive();
       scheduler_scope scope(state.engine);
       state.run_task(*tasks[i]);
+      handoff_publish();
     });
+    handoff_receive();
   });
 }
 

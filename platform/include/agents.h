@@ -1,7 +1,9 @@
 // Agents and message blocks of the concurrency runtime: agent, unbounded_buffer, transformer, call,
 // linking, send / asend / receive / try_receive.
 // Handlers run on worker threads of the scheduler current where the block was made, one message
-// at a time in arrival order. Destroying a block: see the shut-down notes on each block.
+// at a time in arrival order; an exception leaving a handler drops that message (the block goes
+// on). A handler must not wait for other work of its own scheduler (receive, event::wait): it
+// holds one of the scheduler's threads meanwhile. Destroying a block: see each block's notes.
 #pragma once
 
 #include <exception>

@@ -9,13 +9,13 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <type_traits>
 #include <utility>
 
 #include <oneapi/tbb/task_arena.h>
 
 #include "concrt.h"
+#include "concurrency/detail/sanitizer_handoff.h"
 #include "concurrency/detail/scheduler_stack.h"
 
 namespace Concurrency::detail {
@@ -73,7 +73,9 @@ struct scheduler_engine {
   template <class Work>
   void enqueue(Work&& work) {
     add_reference();
-    arena.enqueue(queued_work<std::decay_t<Work>>{this, std::forward<Work>(work)});
+    auto* task = new queued_work<std::decay_t<Work>>{this, std::forward<Work>(work)};
+    handoff_publish();
+    arena.enqueue([task] { queued_work<std::decay_t<Work>>::run(task); });
   }
 
   Scheduler facade{this};
@@ -86,24 +88,26 @@ struct scheduler_engine {
   std::atomic<unsigned int> references_{1};
 };
 
-// A task queued on an engine. oneTBB calls it as const; the work is moved out first so that its
-// captures are gone before the task's reference on the engine is.
+// A task queued on an engine. It lives on the heap so that it is complete before the hand-off
+// to oneTBB; its work's captures go before the task's reference on the engine does.
 template <class Work>
 struct queued_work {
   scheduler_engine* engine;
-  mutable std::optional<Work> work;
+  Work work;
 
-  void operator()() const {
+  static void run(queued_work* task) {
+    handoff_receive();
+    scheduler_engine* engine = task->engine;
     {
-      Work run = std::move(*work);
-      work.reset();
       scheduler_scope scope(*engine);
       try {
-        run();
+        task->work();
       } catch (...) {
       }
+      delete task;
     }
     engine->drop_reference_from_inside();
+    handoff_publish();
   }
 };
 
