@@ -26,7 +26,7 @@ class PeakCounter {
   }
   void leave() { --active_; }
   static void stay() {
-    for (int i = 0; i < 200; ++i) std::this_thread::yield();
+    for (int i = 0; i < 20; ++i) std::this_thread::yield();
   }
   int peak() const { return peak_.load(); }
 
