@@ -9,6 +9,7 @@
 #include "../annotations/AnnotationReader.h"
 #include "Attributes.h"
 #include "GdcmErrors.h"
+#include "PerFrameGroups.h"
 #include "StructureWalk.h"
 #include "WsiAttributes.h"
 
@@ -19,6 +20,7 @@ using gdcm::Tag;
 using namespace DicomInteropDefines;
 
 const Tag kPixelData(0x7fe0, 0x0010);
+const Tag kPerFrameGroups(0x5200, 0x9230);  // read by ReadPerFramePositions, not by the toolkit
 
 ImageFlavor FlavorOf(const gdcm::DataSet& ds) {
   const std::vector<std::string> type = attr::Texts(ds, Tag(0x0008, 0x0008));
@@ -92,7 +94,7 @@ long ReadInstance(const std::string& path, InstanceInfo& info) {
 
   gdcm::Reader reader;
   reader.SetFileName(path.c_str());
-  const long read = RunGdcmStep([&] { return reader.ReadUpToTag(kPixelData, {kPixelData}); });
+  const long read = RunGdcmStep([&] { return reader.ReadUpToTag(kPixelData, {kPixelData, kPerFrameGroups}); });
   if (read != WSI_OK) return read;
   const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
   const gdcm::FileMetaInformation& meta = reader.GetFile().GetHeader();
@@ -114,7 +116,7 @@ long ReadInstance(const std::string& path, InstanceInfo& info) {
     info.flavor = FlavorOf(ds);
     ReadImageGeometry(ds, info);
     ReadOpticalPaths(ds, info);
-    ReadFramePositions(ds, info);
+    if (ReadPerFramePositions(structure, info) != WSI_OK) return false;
     ReadPixelDataLocation(ds, structure, info);
     return info.hasPixelData && info.rows > 0 && info.columns > 0 && info.frameCount > 0;
   });

@@ -73,15 +73,21 @@ class Walker {
   }
 
   // Elements of a nested dataset up to its item delimiter (or the top level up to Pixel Data).
-  uint64_t SkipDataset(uint64_t at, int depth, bool nested) const {
+  // At the top level the value range of the Per-Frame Functional Groups Sequence is noted.
+  uint64_t SkipDataset(uint64_t at, int depth, bool nested, FileStructure* top = nullptr) const {
     while (depth < kMaxDepth) {
       if (!nested && at == m_file.Size()) return at;
       Header h;
       if (!ReadHeader(at, false, false, h)) return 0;
       if (nested && h.group == 0xfffe && h.element == 0xe00d) return at + h.size;
       if (!nested && h.group == 0x7fe0 && h.element == 0x0010) return at;
-      at = SkipValue(at + h.size, h, depth);
+      const uint64_t value = at + h.size;
+      at = SkipValue(value, h, depth);
       if (at == 0) return 0;
+      if (top && h.group == 0x5200 && h.element == 0x9230) {
+        top->perFrameBegin = value;
+        top->perFrameEnd = at;
+      }
     }
     return 0;
   }
@@ -137,7 +143,9 @@ long WalkStructure(const std::string& path, FileStructure& structure) {
   const bool implicitVr = structure.transferSyntaxUid == "1.2.840.10008.1.2";
   const bool bigEndian = structure.transferSyntaxUid == "1.2.840.10008.1.2.2";
   const Walker walker(file, !implicitVr, bigEndian);
-  const uint64_t end = walker.SkipDataset(start, 0, false);
+  structure.implicitVr = implicitVr;
+  structure.bigEndian = bigEndian;
+  const uint64_t end = walker.SkipDataset(start, 0, false, &structure);
   if (end == 0) return WSI_E_MALFORMED;
   structure.hasPixelData = end < file.Size();
   structure.pixelDataOffset = structure.hasPixelData ? end : 0;

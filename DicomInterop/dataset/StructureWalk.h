@@ -13,6 +13,10 @@ struct FileStructure {
   std::string transferSyntaxUid;
   uint64_t pixelDataOffset = 0;  // offset of the (7FE0,0010) tag, relative to the file start
   bool hasPixelData = false;
+  // Value of the top-level Per-Frame Functional Groups Sequence, relative to the file start
+  // (for an undefined length, up to and including its sequence delimiter).
+  uint64_t perFrameBegin = 0, perFrameEnd = 0;
+  bool implicitVr = false, bigEndian = false;
 };
 
 // WSI_OK when the structure is complete; WSI_E_MALFORMED, WSI_E_IO or WSI_E_UNSUPPORTED (deflated).

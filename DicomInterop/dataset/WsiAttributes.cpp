@@ -1,10 +1,9 @@
 // Whole-slide-image attributes: tiling, pixel format, optical paths (wavelengths, pass bands,
-// objective power, palette LUTs) and Per-Frame Functional Groups plane positions.
+// objective power, palette LUTs).
 #include "WsiAttributes.h"
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 #include "Attributes.h"
 
@@ -14,9 +13,7 @@ namespace {
 using gdcm::Tag;
 
 const Tag kSharedGroups(0x5200, 0x9229);
-const Tag kPerFrameGroups(0x5200, 0x9230);
 const Tag kPlanePositionSlide(0x0048, 0x021a);
-const Tag kOpticalPathIdentification(0x0048, 0x0207);
 const Tag kOpticalPathIdentifier(0x0048, 0x0106);
 
 uint32_t Unsigned(const gdcm::DataSet& ds, const Tag& tag, uint32_t fallback) {
@@ -95,13 +92,6 @@ OpticalPath ReadOpticalPath(const gdcm::DataSet& ds) {
   return path;
 }
 
-int32_t PathIndexOf(const InstanceInfo& info, const std::string& identifier) {
-  for (size_t i = 0; i < info.opticalPaths.size(); ++i) {
-    if (info.opticalPaths[i].identifier == identifier) return static_cast<int32_t>(i);
-  }
-  return 0;
-}
-
 }  // namespace
 
 void ReadImageGeometry(const gdcm::DataSet& ds, InstanceInfo& info) {
@@ -135,28 +125,6 @@ void ReadOpticalPaths(const gdcm::DataSet& ds, InstanceInfo& info) {
     }
   }
   if (info.opticalPaths.empty()) info.opticalPaths.emplace_back();
-}
-
-void ReadFramePositions(const gdcm::DataSet& ds, InstanceInfo& info) {
-  gdcm::SmartPointer<gdcm::SequenceOfItems> frames = attr::Sequence(ds, kPerFrameGroups);
-  if (!frames || frames->GetNumberOfItems() == 0) return;
-  std::unordered_map<std::string, int32_t> pathIndex;
-  info.framePositions.resize(frames->GetNumberOfItems());
-  for (size_t i = 0; i < info.framePositions.size(); ++i) {
-    const gdcm::DataSet& item = frames->GetItem(i + 1).GetNestedDataSet();
-    FramePosition& frame = info.framePositions[i];
-    if (attr::FirstItem position(item, kPlanePositionSlide); position) {
-      frame.column = static_cast<int64_t>(attr::Number(*position, Tag(0x0048, 0x021e)).value_or(1));
-      frame.row = static_cast<int64_t>(attr::Number(*position, Tag(0x0048, 0x021f)).value_or(1));
-      frame.z = attr::Number(*position, Tag(0x0040, 0x074a)).value_or(std::isnan(info.originZ) ? 0 : info.originZ);
-    }
-    if (attr::FirstItem path(item, kOpticalPathIdentification); path) {
-      const std::string id = attr::Text(*path, kOpticalPathIdentifier);
-      auto [it, added] = pathIndex.emplace(id, 0);
-      if (added) it->second = PathIndexOf(info, id);
-      frame.pathIndex = it->second;
-    }
-  }
 }
 
 }  // namespace dicominterop

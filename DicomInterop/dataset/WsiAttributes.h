@@ -1,5 +1,5 @@
 // Whole-slide-image attributes of a dataset: pixel format and tiling, optical paths with their
-// palettes, and per-frame plane positions. GDCM types stay in the dataset folder.
+// palettes. GDCM types stay in the dataset folder.
 #pragma once
 
 #include <gdcmDataSet.h>
@@ -10,6 +10,5 @@ namespace dicominterop {
 
 void ReadImageGeometry(const gdcm::DataSet& ds, InstanceInfo& info);
 void ReadOpticalPaths(const gdcm::DataSet& ds, InstanceInfo& info);
-void ReadFramePositions(const gdcm::DataSet& ds, InstanceInfo& info);
 
 }  // namespace dicominterop
