@@ -15,6 +15,7 @@
 #include <ZorvelDicom/ZorvelDicom.h>
 
 #include "Com/ComObject.h"
+#include "Decoder/DicomGeneralUtils.h"
 #include "Slide/ZoomLevelWalks.h"
 
 // IDispatch of IKLVZorvel3 is served from the type library's declarations.
@@ -81,6 +82,10 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT GetAndOpenSmallestZoomlevelFound(long level, bool extended, long& levelDifference,
                                            CWSIZoomImage*& image);
 
+  // One encoded tile as the slide stores it; focus -9999 is the extended-focus image. On success
+  // data is the library's block (release with free) of size bytes.
+  HRESULT GetEncodedSourceTile(long level, long focus, long y, long x, long channel, BYTE*& data, ULONGLONG& size);
+
   HRESULT CalculateZeroFocusLevel(ULONG& zeroFocusLevel);
   HRESULT CalculateZStackFirstLevel(long& firstLevel);
 
@@ -128,6 +133,11 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT ComputeSlideWideData(long level, bool extended);
   HRESULT ComputeZStackData();
   HRESULT InitSlideData();
+  HRESULT ComputeTileStrides(bool brightfield);
+  // Raw tiles (DicomZorvelRawTiles.cpp)
+  HRESULT LearnExtendedFocus();
+  HRESULT OpenRawZoomLevel(long level, long focus);
+  HRESULT CopyEncodedTile(long level, long focus, long y, long x, IKLVMemoryBuffer* buffer, const char16_t* function);
   void CountSlideAsOpen();
   void UncountSlide();
 
@@ -159,6 +169,9 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   std::atomic<bool> m_bAbort{false};
   bool m_bSynchronousOpen = false;
   bool m_bLargeRawTiles = false;
+  std::unique_ptr<DicomGeneralUtils::CDicomImageDecoder> m_pDecoder;  // for the slide's transfer syntax
+  LONG m_tileStride = 0;        // bytes per line of a decoded tile in the output format
+  LONG m_tileStrideNative = 0;  // the same in the format of the slide's real bit depth
   CCommonWSIMetadata m_metadata;
   // Whether this object's slide is counted among the open lossy or lossless slides, and which.
   enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;

@@ -156,10 +156,35 @@ HRESULT CDicomZorvelImpl::CalculateZStackFirstLevel(long& firstLevel) {
 // Runs once per opened slide. The tile decoder for the slide's transfer syntax and the cache
 // set-up (budgets, slide id, decoded-cache geometry) are not part of this build yet.
 HRESULT CDicomZorvelImpl::InitSlideData() {
+  m_pDecoder = std::make_unique<DicomGeneralUtils::CDicomImageDecoder>(m_pCurrentZoomImage->GetTransferSyntax());
   m_bTiledFull = m_pCurrentZoomImage->IsTiledFull();
   CountSlideAsOpen();
+  const HRESULT hr = ComputeTileStrides(m_pCurrentZoomImage->IsUnmixedBrightfield());
+  if (FAILED(hr)) return hr;
   m_metadata = m_spDirectorySource->GetKSLFProprietaryProperties();
   m_bSlideInitialised = true;
+  return S_OK;
+}
+
+// The image-type code of decoded tiles: colour brightfield or per-channel samples, 8 or 16 bits.
+static LONG OutputImageType(bool brightfield, bool highBitDepth, USHORT bitsStored) {
+  if (brightfield) return highBitDepth && bitsStored > 8 ? 2 : 1;
+  return highBitDepth && bitsStored >= 9 ? 6 : 4;
+}
+
+// Line lengths of decoded tiles in the output format and in the format of the real bit depth.
+HRESULT CDicomZorvelImpl::ComputeTileStrides(bool brightfield) {
+  constexpr const char16_t* kFunction = u"CDicomZorvelImpl::InitSlideData";
+  using DicomGeneralUtils::CDicomImageDecoder;
+  const LONG outputType = OutputImageType(brightfield, m_bHighBitDepthOutput, m_bitsStored);
+  HRESULT hr = CDicomImageDecoder::GetImageParams(m_samplesPerPixel, m_tileWidth, outputType, m_tileStride);
+  if (FAILED(hr)) return Report(317, hr, kFunction);
+  m_tileStrideNative = m_tileStride;
+  const LONG nativeType = OutputImageType(brightfield, true, m_bitsStored);
+  if (!m_bHighBitDepthOutput && nativeType != outputType) {
+    hr = CDicomImageDecoder::GetImageParams(m_samplesPerPixel, m_tileWidth, nativeType, m_tileStrideNative);
+    if (FAILED(hr)) return Report(326, hr, kFunction);
+  }
   return S_OK;
 }
 

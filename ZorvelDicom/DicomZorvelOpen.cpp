@@ -84,6 +84,9 @@ void CDicomZorvelImpl::ForgetSlideData() {
   m_zStackCount = 0;
   m_bSlideDataInitialised = false;
   m_bSlideInitialised = false;
+  m_pDecoder.reset();
+  m_tileStride = 0;
+  m_tileStrideNative = 0;
 }
 
 HRESULT CDicomZorvelImpl::CloseSlide() {

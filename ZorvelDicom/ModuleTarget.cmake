@@ -36,6 +36,7 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/DicomZorvelLevels.cpp
   ${_module_dir}/DicomZorvelConfig.cpp
   ${_module_dir}/DicomZorvelPending.cpp
+  ${_module_dir}/DicomZorvelRawTiles.cpp
   ${_module_dir}/DicomZorvelProperties.cpp
   ${_module_dir}/DicomZorvelImageProperties.cpp
   ${_module_dir}/Properties/PropertyTagList.cpp
@@ -53,7 +54,7 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/Annotations/WSIAnnotationsPending.cpp)
 target_include_directories(ZorvelDicomCore PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomCore PUBLIC
-  ZorvelDicomSlideLogic Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
+  ZorvelDicomSlideLogic ZorvelDicomDecoder Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
   Threads::Threads)
 # The outside components register their classes when loaded; the module loads them with itself.
 if(TARGET Zorvel::Components)

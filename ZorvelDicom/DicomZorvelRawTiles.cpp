@@ -1,0 +1,271 @@
+// Raw tile access: encoded tiles copied exactly as the slide stores them into the host's memory
+// buffers, one at a time or in batches; the mask and scan-map variants are not offered.
+// Free-threaded; the level tables are read under m_csSlide, the library reads run outside it.
+#include <KLVMemoryBufferHelper.h>
+#include <base/SeComHelper.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "DicomZorvelImpl.h"
+#include "ModuleLog.h"
+
+namespace {
+
+constexpr const char16_t* kSource = u"DicomZorvel";
+constexpr const char16_t* kEncodedTile = u"CDicomZorvelImpl::GetEncodedSourceTile";
+constexpr const char16_t* kRaw = u"CDicomZorvelImpl::GetImageRaw";
+constexpr const char16_t* kBatch = u"CDicomZorvelImpl::GetImageRawBatch";
+constexpr const char16_t* kBatchSA = u"CDicomZorvelImpl::GetImageRawBatchSA";
+constexpr long kExtendedFocus = -9999;
+constexpr ULONG kHighestZoomLevel = 9;
+constexpr USHORT kRawTileSide = 256;
+
+HRESULT Report(int line, HRESULT hr, const char16_t* function) {
+  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
+  return hr;
+}
+
+struct LibraryBlockFree {
+  void operator()(uint8_t* block) const { std::free(block); }
+};
+using LibraryBlock = std::unique_ptr<uint8_t, LibraryBlockFree>;
+
+struct ComRelease {
+  void operator()(IUnknown* object) const { object->Release(); }
+};
+using ComBuffer = std::unique_ptr<IKLVMemoryBuffer, ComRelease>;
+
+bool IsRawTileSide(USHORT side, bool largeTiles) {
+  return largeTiles ? side != 0 && side % kRawTileSide == 0 : side == kRawTileSide;
+}
+
+// The scan-map ROI offset in tiles: pixels shifted right by 8 as a signed number (floor division).
+LONG OffsetInTiles(long (CCommonWSIMetadata::*getter)(uint32_t*) const, const CCommonWSIMetadata& metadata) {
+  uint32_t pixels = 0;
+  (metadata.*getter)(&pixels);
+  return static_cast<int32_t>(pixels) >> 8;
+}
+
+}  // namespace
+
+HRESULT CDicomZorvelImpl::GetEncodedSourceTile(long level, long focus, long y, long x, long channel, BYTE*& data,
+                                               ULONGLONG& size) {
+  data = nullptr;
+  size = 0;
+  const bool extended = focus == kExtendedFocus && m_bExtendedFocus;
+  CWSIZoomImage* image = nullptr;
+  {
+    std::lock_guard slide(m_csSlide);
+    const auto& images = extended ? m_extendedZoomImages : m_normalZoomImages;
+    const auto it = images.find(level);
+    if (it == images.end()) return Report(1402, E_FAIL, kEncodedTile);
+    image = it->second.get();
+  }
+  uint8_t* block = nullptr;
+  uint64_t count = 0;
+  bool exists = false;
+  long errorCode = 0;
+  long result = 0;
+  if (extended) {
+    result = image->ReadEncodedTileFromExtendedFocus(static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                                                     static_cast<uint32_t>(channel), &block, &count, &exists,
+                                                     &errorCode, nullptr);
+  } else {
+    long plane = focus == kExtendedFocus ? 0 : focus;
+    if (m_bExtendedFocus) plane -= 1;
+    result = image->ReadEncodedTile(static_cast<uint32_t>(plane), static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                                    static_cast<uint32_t>(channel), &block, &count, &exists, &errorCode, nullptr);
+  }
+  LibraryBlock owned(block);
+  if (result != 0) return Report(1421, static_cast<HRESULT>(result), kEncodedTile);
+  if (errorCode != 0) return Report(1423, static_cast<HRESULT>(errorCode), kEncodedTile);
+  data = owned.release();
+  size = count;
+  return S_OK;
+}
+
+// Whether the slide has an extended-focus layer is known only once its source is bound; the
+// focus translation needs it before the first level opens.
+HRESULT CDicomZorvelImpl::LearnExtendedFocus() {
+  std::lock_guard slide(m_csSlide);
+  if (m_bSlideInitialised) return S_OK;
+  const HRESULT hr = CreateDicomSource();
+  if (FAILED(hr)) return hr;
+  bool extendedFocus = false;
+  const long result = m_spDirectorySource->IsExtendedFocus(&extendedFocus);
+  if (result != 0) return static_cast<HRESULT>(result);
+  m_bExtendedFocus = extendedFocus;
+  return S_OK;
+}
+
+// Opens the level for raw reading: the kind the focus asks for first, then the other kind.
+HRESULT CDicomZorvelImpl::OpenRawZoomLevel(long level, long focus) {
+  const bool extendedFirst = focus == kExtendedFocus;
+  long difference = 0;
+  // The walks report the library's stop code themselves; it ends a walk, not the second one.
+  HRESULT hr = TryOpenSmallestZoomlevelFound(level, extendedFirst, difference);
+  if (FAILED(hr)) hr = TryOpenSmallestZoomlevelFound(level, !extendedFirst, difference);
+  if (FAILED(hr)) return E_FAIL;
+  std::lock_guard slide(m_csSlide);
+  if (m_pCurrentZoomImage == nullptr) return E_FAIL;
+  if (!IsRawTileSide(m_pCurrentZoomImage->GetColumns(), m_bLargeRawTiles) ||
+      !IsRawTileSide(m_pCurrentZoomImage->GetRows(), m_bLargeRawTiles)) {
+    return E_NOTIMPL;
+  }
+  return S_OK;
+}
+
+// Copies one encoded tile into the host buffer (sized to the tile first); the tile block is freed here.
+HRESULT CDicomZorvelImpl::CopyEncodedTile(long level, long focus, long y, long x, IKLVMemoryBuffer* buffer,
+                                          const char16_t* function) {
+  BYTE* block = nullptr;
+  ULONGLONG size = 0;
+  HRESULT hr = GetEncodedSourceTile(level, focus, y, x, 0, block, size);
+  if (FAILED(hr)) return Report(1466, hr, function);
+  LibraryBlock owned(block);
+  if (size == 0 || buffer == nullptr) return Report(1469, E_INVALIDARG, function);
+  if (size > static_cast<ULONGLONG>(std::numeric_limits<LONG>::max())) return Report(1470, E_OUTOFMEMORY, function);
+  const LONG count = static_cast<LONG>(size);
+  hr = buffer->ReCreateWithAlloc(count);
+  if (FAILED(hr)) return Report(1473, hr, function);
+  KLVMemoryBufferHelper::CKLVMemoryBufferHelper loan;
+  LONG lent = 0;
+  char* destination = nullptr;
+  hr = loan.GetRWPtr(buffer, lent, destination);
+  if (FAILED(hr)) return Report(1478, hr, function);
+  if (lent < count || destination == nullptr) return Report(1479, E_FAIL, function);
+  std::memcpy(destination, owned.get(), size);
+  hr = loan.PassRWPtr(lent, destination);
+  if (FAILED(hr)) return Report(1482, hr, function);
+  return S_OK;
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetImageRaw(LONG p_X, LONG p_Y, LONG, LONG p_Focus, LONG p_Zoom, E_KLVImageType*,
+                                           IKLVMemoryBuffer* pData) {
+  try {
+    if (static_cast<ULONG>(p_Zoom) > kHighestZoomLevel) return Report(1491, E_INVALIDARG, kRaw);
+    HRESULT hr = S_OK;
+    if (p_Zoom == static_cast<LONG>(kHighestZoomLevel)) {
+      hr = TryOpenNormalOrExtendedSmallestZoomlevelFound(p_Zoom);
+      if (FAILED(hr)) return Report(1495, hr, kRaw);
+    }
+    hr = LearnExtendedFocus();
+    if (FAILED(hr)) return Report(1497, hr, kRaw);
+    const long focus = m_bExtendedFocus && p_Focus == 0 ? kExtendedFocus : p_Focus;
+    hr = OpenRawZoomLevel(p_Zoom, focus);
+    if (FAILED(hr)) return Report(1499, hr, kRaw);
+    hr = CopyEncodedTile(p_Zoom, focus, p_Y, p_X, pData, kRaw);
+    if (FAILED(hr)) return Report(1501, hr, kRaw);
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return Report(1504, E_OUTOFMEMORY, kRaw);
+  } catch (...) {
+    return Report(1506, E_FAIL, kRaw);
+  }
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetImageRawBatch(LONG, LONG ZStack, LONG ZoomLevel, LONG EncodedCount,
+                                                LONG* EncodedXCoordinates, LONG* EncodedYCoordinates,
+                                                IKLVMemoryBuffer** EncodedImages) {
+  try {
+    if (static_cast<ULONG>(ZoomLevel) > kHighestZoomLevel) return Report(1514, E_INVALIDARG, kBatch);
+    HRESULT hr = LearnExtendedFocus();
+    if (FAILED(hr)) return Report(1515, hr, kBatch);
+    const long focus = m_bExtendedFocus && ZStack == 0 ? kExtendedFocus : ZStack;
+    hr = OpenRawZoomLevel(ZoomLevel, focus);
+    if (FAILED(hr)) return Report(1517, hr, kBatch);
+    const LONG offX = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);
+    const LONG offY = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetYPixels, m_metadata);
+    if (EncodedCount < 1) return S_OK;
+    if (EncodedXCoordinates == nullptr || EncodedYCoordinates == nullptr || EncodedImages == nullptr) {
+      return Report(1522, E_INVALIDARG, kBatch);
+    }
+    for (LONG i = 0; i < EncodedCount; ++i) {
+      if (EncodedImages[i] == nullptr) return Report(1525, E_INVALIDARG, kBatch);
+      hr = CopyEncodedTile(ZoomLevel, focus, EncodedYCoordinates[i] - offY, EncodedXCoordinates[i] - offX,
+                           EncodedImages[i], kBatch);
+      if (FAILED(hr)) return Report(1528, hr, kBatch);
+    }
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return Report(1532, E_OUTOFMEMORY, kBatch);
+  } catch (...) {
+    return Report(1534, E_FAIL, kBatch);
+  }
+}
+
+// Links a host array and checks its element type (VT_ARRAY cleared) and its length.
+static HRESULT LinkHostVector(SAFEARRAY* array, VARTYPE elementType, LONG count, CSeSafeVector& vector) {
+  if (array == nullptr) return E_INVALIDARG;
+  HRESULT hr = vector.LinkTo(array);
+  if (FAILED(hr)) return hr;
+  if (vector.GetElementType() != elementType) return E_INVALIDARG;
+  hr = vector.CheckVariant();
+  if (FAILED(hr)) return hr;
+  LONG length = 0;
+  hr = vector.GetVectorSize(length);
+  if (FAILED(hr)) return hr;
+  return length == count ? S_OK : E_INVALIDARG;
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetImageRawBatchSA(LONG Channel, LONG ZStack, LONG ZoomLevel, LONG EncodedCount,
+                                                  SAFEARRAY* EncodedXCoordinates, SAFEARRAY* EncodedYCoordinates,
+                                                  SAFEARRAY* EncodedImages) {
+  if (EncodedCount < 1) return S_OK;
+  try {
+    CSeSafeVector xs, ys, images;
+    HRESULT hr = LinkHostVector(EncodedXCoordinates, VT_I4, EncodedCount, xs);
+    if (SUCCEEDED(hr)) hr = LinkHostVector(EncodedYCoordinates, VT_I4, EncodedCount, ys);
+    if (SUCCEEDED(hr)) hr = LinkHostVector(EncodedImages, VT_UNKNOWN, EncodedCount, images);
+    if (FAILED(hr)) return Report(1561, hr, kBatchSA);
+    void* x = nullptr;
+    void* y = nullptr;
+    void* elements = nullptr;
+    hr = xs.AccessData(&x);
+    if (SUCCEEDED(hr)) hr = ys.AccessData(&y);
+    if (SUCCEEDED(hr)) hr = images.AccessData(&elements);
+    if (FAILED(hr)) return Report(1568, hr, kBatchSA);
+    // The array holds IUnknown pointers: each is asked for its buffer interface, not cast to it.
+    std::vector<ComBuffer> buffers(static_cast<size_t>(EncodedCount));
+    std::vector<IKLVMemoryBuffer*> rawBuffers(buffers.size(), nullptr);
+    for (size_t i = 0; i < buffers.size(); ++i) {
+      IUnknown* element = static_cast<IUnknown**>(elements)[i];
+      if (element == nullptr) continue;
+      IKLVMemoryBuffer* buffer = nullptr;
+      if (SUCCEEDED(element->QueryInterface(IID_IKLVMemoryBuffer, reinterpret_cast<void**>(&buffer)))) {
+        buffers[i].reset(buffer);
+        rawBuffers[i] = buffer;
+      }
+    }
+    hr = GetImageRawBatch(Channel, ZStack, ZoomLevel, EncodedCount, static_cast<LONG*>(x), static_cast<LONG*>(y),
+                          rawBuffers.data());
+    HRESULT unlocked = xs.UnaccessData();
+    if (SUCCEEDED(unlocked)) unlocked = ys.UnaccessData();
+    if (SUCCEEDED(unlocked)) unlocked = images.UnaccessData();
+    if (SUCCEEDED(hr) && FAILED(unlocked)) hr = unlocked;
+    if (FAILED(hr)) return Report(1575, hr, kBatchSA);
+    return S_OK;
+  } catch (...) {
+    return Report(1578, E_FAIL, kBatchSA);
+  }
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetImageMaskRaw(LONG, LONG, LONG, LONG, E_KLVImageType*, IKLVMemoryBuffer*) {
+  return Report(1583, E_NOTIMPL, u"CDicomZorvelImpl::GetImageMaskRaw");
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetImageMaskRawBatch(LONG, LONG, LONG, LONG, LONG*, LONG*, IKLVMemoryBuffer**) {
+  return Report(1587, E_NOTIMPL, u"CDicomZorvelImpl::GetImageMaskRawBatch");
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetImageMaskRawBatchSA(LONG, LONG, LONG, LONG, SAFEARRAY*, SAFEARRAY*, SAFEARRAY*) {
+  return Report(1591, E_NOTIMPL, u"CDicomZorvelImpl::GetImageMaskRawBatchSA");
+}
+
+STDMETHODIMP CDicomZorvelImpl::GetScanMapRaw(LONG, IKLVBitmapImage*) {
+  return Report(1595, E_NOTIMPL, u"CDicomZorvelImpl::GetScanMapRaw");
+}

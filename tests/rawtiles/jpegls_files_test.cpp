@@ -1,0 +1,43 @@
+// Raw tiles of the real JPEG-LS slides: every tile read through the slide-access object equals
+// pydicom's frame bytes; their 10 x 10 tiles are outside the raw-tile size rule.
+#include "raw_support.h"
+
+namespace module_test {
+namespace {
+
+class JpegLsFile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(JpegLsFile, EveryTileEqualsPydicomFrameBytes) {
+  const std::filesystem::path dir = std::filesystem::path(ZORVEL_TESTDATA_DIR) / "highdicom" / GetParam();
+  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "test data absent: " << dir;
+  std::filesystem::path file;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (entry.path().extension() == ".dcm") file = entry.path();
+  }
+  ASSERT_FALSE(file.empty());
+  RawSlide slide = OpenRawSlide(dir);
+  Ref<IKLVMemoryBuffer> buffer = NewBuffer();
+  for (bool large : {false, true}) {
+    ASSERT_EQ(PutBool(slide.api(), 396, large), S_OK);
+    EXPECT_EQ(slide.api()->GetImageRaw(0, 0, 0, 0, 0, nullptr, buffer.Get()), E_NOTIMPL);
+  }
+  ASSERT_NE(slide->m_pCurrentZoomImage, nullptr);
+  const long columns = 5, rows = 5;  // 50 x 50 pixels in tiles of 10 x 10
+  for (long y = 0; y < rows; ++y) {
+    for (long x = 0; x < columns; ++x) {
+      BYTE* data = nullptr;
+      ULONGLONG size = 0;
+      ASSERT_EQ(slide->GetEncodedSourceTile(0, 0, y, x, 0, data, size), S_OK) << x << "," << y;
+      std::vector<BYTE> tile(data, data + size);
+      std::free(data);
+      EXPECT_EQ(tile, FrameBytes(file, y * columns + x)) << x << "," << y;
+    }
+  }
+  EXPECT_FALSE(slide->m_pDecoder->IsSupported()) << "JPEG-LS has no codec";
+}
+
+INSTANTIATE_TEST_SUITE_P(HighdicomSamples, JpegLsFile, ::testing::Values("jpegls", "jpegls-nobot"),
+                         [](const auto& info) { return info.param == "jpegls" ? "jpegls" : "jpegls_nobot"; });
+
+}  // namespace
+}  // namespace module_test
