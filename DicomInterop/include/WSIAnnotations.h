@@ -35,9 +35,11 @@ class DICOMINTEROP_API CWSIAnnotations {
 
   // Fills one entry per annotation in each column: has identifier, identifier text (UUID form,
   // upper case), kind (EWSIAnnotationKind), colour 0x00RRGGBB, caption (group label), description
-  // (group description), points (x0, y0, x1, y1, ... in pixels of level 0), texts (property
+  // (group description), points (x0, y0, x1, y1, ... as stored: level-0 pixel columns and rows for
+  // 2D sets, slide coordinates in millimetres for 3D sets), texts (property
   // category and type code meanings), applies to all focal planes, measurement value (NaN when
   // none), z of the first point (micrometres; 0 for 2D), and z per point (empty column for 2D sets).
+  // Colour: the group's Recommended Display CIELab Value as sRGB, yellow when the group has none.
   long GetAnnotations(std::vector<bool>& hasIdentifier, std::vector<std::string>& identifiers,
                       std::vector<int32_t>& kinds, std::vector<uint32_t>& colours,
                       std::vector<std::u16string>& captions, std::vector<std::u16string>& descriptions,
