@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace slidetest {
 
 namespace fs = std::filesystem;
@@ -37,12 +39,18 @@ std::string ScratchDir(const std::string& name) {
 std::string GeneratedSlide(const std::string& name, const std::string& options) {
   const fs::path dir = fs::path(ZORVEL_BINARY_DIR) / "tests" / "dicominterop" / "slides" / name;
   if (fs::exists(dir / "manifest.json")) return dir.string();
-  fs::remove_all(dir);
+  // CTest runs test cases as parallel processes that may ask for the same slide: each writes
+  // its own copy and renames it into place; a loser of that race uses the winner's copy.
+  const fs::path staging = dir.string() + ".tmp" + std::to_string(::getpid());
+  fs::remove_all(staging);
   int status = 0;
-  Run(std::string(ZORVEL_PYTHON) + " " + ZORVEL_SOURCE_DIR + "/tools/make_test_slide.py " + dir.string() + " " +
+  Run(std::string(ZORVEL_PYTHON) + " " + ZORVEL_SOURCE_DIR + "/tools/make_test_slide.py " + staging.string() + " " +
           options + " >/dev/null 2>&1",
       &status);
-  return status == 0 && fs::exists(dir / "manifest.json") ? dir.string() : std::string();
+  std::error_code ec;
+  if (status == 0 && fs::exists(staging / "manifest.json")) fs::rename(staging, dir, ec);
+  fs::remove_all(staging, ec);
+  return fs::exists(dir / "manifest.json") ? dir.string() : std::string();
 }
 
 Bytes ReadBytes(const std::string& path) {
