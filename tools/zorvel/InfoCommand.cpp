@@ -87,11 +87,6 @@ int RunInfo(const Arguments& arguments) {
 
   SlideSession session;
   if (const int code = session.Open(parsed, parsed.positional[0]); code != kExitSuccess) return code;
-  VARIANT width;
-  VariantInit(&width);
-  const HRESULT hr = ReadProperty(session.slide.Get(), 306, width);
-  VariantClear(&width);
-  if (FAILED(hr)) return ReportFailedCall("GetSlideProperties(306)", hr);
   PrintSummary(session.slide.Get());
   return kExitSuccess;
 }

@@ -14,7 +14,8 @@ struct SlideSession {
   ModuleHost host;
   ComRef<IKLVZorvel3> slide;
 
-  // Returns 0 when the slide is open, else the exit code after reporting the failed call.
+  // Returns 0 when the slide is open and answers its width, else the exit code after reporting
+  // the failed call.
   int Open(const ParsedArguments& arguments, const std::string& slideDir);
 };
 
