@@ -9,21 +9,10 @@ target_include_directories(ZorvelDicomSlideLogic PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomSlideLogic PUBLIC Zorvel::Platform)
 
 # The tile decoder: codec component by transfer syntax, image-type rules, uncompressed frames.
-if(TARGET Zorvel::SeUtils)
-  add_library(ZorvelDicomDecoder STATIC ${_module_dir}/Decoder/DicomGeneralUtils.cpp)
-  target_include_directories(ZorvelDicomDecoder PUBLIC ${_module_dir})
-  target_link_libraries(ZorvelDicomDecoder
-    PUBLIC Zorvel::CommonInterface Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils PRIVATE TBB::tbb)
-endif()
-
-# The module needs the common runtime, the slide library, the concurrency runtime and the
-# platform's type-library services (IDispatch is served from them).
-if(NOT (TARGET Zorvel::SeUtils AND TARGET DicomInterop AND EXISTS ${PROJECT_SOURCE_DIR}/platform/include/agents.h
-        AND EXISTS ${PROJECT_SOURCE_DIR}/platform/com/automation/type_library.cpp))
-  message(STATUS "ZorvelDicom.so is not built: the common runtime, slide library, concurrency runtime or "
-                 "type-library services are missing")
-  return()
-endif()
+add_library(ZorvelDicomDecoder STATIC ${_module_dir}/Decoder/DicomGeneralUtils.cpp)
+target_include_directories(ZorvelDicomDecoder PUBLIC ${_module_dir})
+target_link_libraries(ZorvelDicomDecoder
+  PUBLIC Zorvel::CommonInterface Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils PRIVATE TBB::tbb)
 
 # Everything of the module but its exports, as objects, so that white-box tests can link the same code.
 add_library(ZorvelDicomCore OBJECT
