@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "../support/scratch_dir.h"
+
 namespace seutilstest {
 
 inline std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
@@ -20,21 +22,10 @@ inline std::string ReadAll(const std::string& path) {
   return text.str();
 }
 
-class ScratchDir {
+// Scratch directories named after this test program.
+class ScratchDir : public zorveltest::ScratchDir {
  public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zseutils-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~ScratchDir() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(File(name), std::ios::binary) << bytes;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
+  ScratchDir() : zorveltest::ScratchDir("zseutils") {}
 };
 
 // Sets an environment variable for the scope, restoring the previous state.

@@ -9,25 +9,16 @@
 
 #include "windows.h"
 
+#include "../../support/scratch_dir.h"
+
 namespace kerneltest {
 
 inline std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
-class ScratchDir {
+// Scratch directories named after this test program.
+class ScratchDir : public zorveltest::ScratchDir {
  public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zkernel-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~ScratchDir() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(File(name), std::ios::binary) << bytes;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
+  ScratchDir() : zorveltest::ScratchDir("zkernel") {}
 };
 
 }  // namespace kerneltest
