@@ -19,6 +19,11 @@ class InstanceFrames {
   long EnsureIndex() const;
   // Frame `frame` (0-based) of this instance into a new buffer.
   long ReadFrame(uint32_t frame, uint8_t** data, uint64_t* size) const;
+  // Byte count of frame `frame`.
+  long FrameSize(uint32_t frame, uint64_t* size) const;
+  // Frame `frame` into the caller's `capacity` bytes at `destination` (fragments joined);
+  // WSI_E_INVALIDARG when it does not fit. *size = bytes written.
+  long ReadFrameInto(uint32_t frame, uint8_t* destination, uint64_t capacity, uint64_t* size) const;
   // Byte range of the pixel data (after EnsureIndex), for read-ahead.
   const FrameIndex& Index() const { return m_index; }
   const PixelFile& File() const { return m_file; }

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,6 +33,30 @@ long PixelFile::ReadAt(uint64_t offset, size_t length, void* destination) const 
     out += got;
     offset += static_cast<uint64_t>(got);
     length -= static_cast<size_t>(got);
+  }
+  return DicomInteropDefines::WSI_OK;
+}
+
+long PixelFile::ReadScatteredAt(uint64_t offset, iovec* pieces, int count) const {
+  uint64_t length = 0;
+  for (int i = 0; i < count; ++i) length += pieces[i].iov_len;
+  if (m_fd < 0 || offset > m_size || length > m_size - offset) return DicomInteropDefines::WSI_E_IO;
+  if (length == 0) return DicomInteropDefines::WSI_OK;
+  while (count > 0) {
+    const ssize_t got = ::preadv(m_fd, pieces, count, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return DicomInteropDefines::WSI_E_IO;
+    offset += static_cast<uint64_t>(got);
+    auto left = static_cast<size_t>(got);
+    while (count > 0 && left >= pieces->iov_len) {
+      left -= pieces->iov_len;
+      ++pieces;
+      --count;
+    }
+    if (count > 0) {
+      pieces->iov_base = static_cast<char*>(pieces->iov_base) + left;
+      pieces->iov_len -= left;
+    }
   }
   return DicomInteropDefines::WSI_OK;
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+struct iovec;
+
 namespace dicominterop {
 
 class PixelFile {
@@ -19,6 +21,9 @@ class PixelFile {
   bool IsOpen() const { return m_fd >= 0; }
   uint64_t Size() const { return m_size; }
   long ReadAt(uint64_t offset, size_t length, void* destination) const;
+  // One positional read of consecutive bytes from `offset` scattered over `count` pieces
+  // (at most IOV_MAX); the pieces are consumed as they are filled.
+  long ReadScatteredAt(uint64_t offset, iovec* pieces, int count) const;
   // Asks the kernel to read the range ahead (no-op on failure).
   void Prefetch(uint64_t offset, uint64_t length) const;
 

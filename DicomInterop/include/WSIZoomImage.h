@@ -11,6 +11,16 @@
 
 class CDirectorySource;
 
+// One tile of a batch read into caller memory (CWSIZoomImage::ReadEncodedTilesInto).
+struct WSIEncodedTileRead {
+  uint32_t x = 0;                  // tile column
+  uint32_t y = 0;                  // tile row
+  uint8_t* destination = nullptr;  // at least `capacity` bytes
+  uint64_t capacity = 0;
+  uint64_t size = 0;               // out: bytes written (0 for a tile the level does not store)
+  long result = 0;                 // out: as the result of ReadEncodedTileInto
+};
+
 class DICOMINTEROP_API CWSIZoomImage : public CWSIImageBase {
  public:
   CWSIZoomImage();
@@ -42,6 +52,21 @@ class DICOMINTEROP_API CWSIZoomImage : public CWSIImageBase {
                                         uint64_t* size, bool* tileExists, long* errorCode,
                                         std::u16string* errorText) const;
 
+  // Reading into the caller's memory, for callers that size their own buffers: the byte count
+  // of a tile first, then the tile itself into at least that many bytes at `destination`. On an
+  // extended-focus image `plane` is 0, its only plane. Results, *tileExists and *errorCode as
+  // for ReadEncodedTile (a tile the level does not store: size 0, result 0); a destination
+  // smaller than the tile gives WSI_E_INVALIDARG. Both are thread-safe and lock-free.
+  long GetEncodedTileSize(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel, uint64_t* size,
+                          bool* tileExists, long* errorCode, std::u16string* errorText) const;
+  long ReadEncodedTileInto(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel, uint8_t* destination,
+                           uint64_t capacity, uint64_t* size, bool* tileExists, long* errorCode,
+                           std::u16string* errorText) const;
+  // Many tiles of one plane and channel, each into its own destination: tiles that lie one
+  // after another in a file are read by one system call. WSI_OK when every entry succeeded,
+  // else the result of the first entry that failed (the others are read all the same).
+  long ReadEncodedTilesInto(uint32_t plane, uint32_t channel, WSIEncodedTileRead* tiles, size_t count) const;
+
   // Brightest pseudo colour of a channel (16-bit red, green, blue); false when unknown.
   bool GetMaxPseudoColors(uint32_t channel, uint16_t* red, uint16_t* green, uint16_t* blue) const;
   // Pseudo-colour tables: `reduced` gives 256 entries with 8-bit values (for 8-bit output);
@@ -54,6 +79,7 @@ class DICOMINTEROP_API CWSIZoomImage : public CWSIImageBase {
  private:
   long ReadTile(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel, uint8_t** data,
                 uint64_t* size, bool* tileExists, long* errorCode, std::u16string* errorText) const;
+  long ReadTiles(uint32_t plane, uint32_t channel, WSIEncodedTileRead* tiles, size_t count) const;
   long GetLut(int component, uint32_t channel, bool reduced, uint16_t** entries, uint32_t* count) const;
 
   bool m_extended = false;

@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
+#include "../frames/FrameBatchRead.h"
 #include "../images/PaletteTables.h"
 #include "DirectorySource.h"
 #include "LevelData.h"
@@ -18,6 +20,27 @@ long Fail(long code, long* errorCode, std::u16string* errorText, const char16_t*
   if (errorCode) *errorCode = code;
   if (errorText) *errorText = text;
   return code;
+}
+
+// Finds the tile and runs `read` (InstanceFrames&, frame) -> result on its stored frame. The
+// outs as CWSIZoomImage::ReadEncodedTile describes them; a tile not stored is not read.
+template <class Read>
+long ReadStoredTile(const dicominterop::LevelData* level, uint32_t plane, uint32_t x, uint32_t y, uint32_t channel,
+                    uint64_t* size, bool* tileExists, long* errorCode, std::u16string* errorText, Read read) {
+  if (!size) return Fail(WSI_E_INVALIDARG, errorCode, errorText, u"null output pointer");
+  *size = 0;
+  if (tileExists) *tileExists = false;
+  if (!level) return Fail(WSI_E_NOT_OPEN, errorCode, errorText, u"zoom level not opened");
+  const dicominterop::FrameRef* ref = level->Find(plane, channel, y, x);
+  if (!ref) return Fail(WSI_E_INVALIDARG, errorCode, errorText, u"tile position outside the level");
+  if (ref->part == dicominterop::FrameRef::kMissing) return Fail(WSI_OK, errorCode, nullptr, nullptr);
+  const long rc = read(*level->parts[ref->part], ref->frame);
+  if (rc != WSI_OK) {
+    *size = 0;
+    return Fail(rc, errorCode, errorText, u"tile could not be read");
+  }
+  if (tileExists) *tileExists = true;
+  return Fail(WSI_OK, errorCode, nullptr, nullptr);
 }
 
 }  // namespace
@@ -63,19 +86,67 @@ long CWSIZoomImage::ReadEncodedTileFromExtendedFocus(uint32_t x, uint32_t y, uin
 
 long CWSIZoomImage::ReadTile(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel, uint8_t** data,
                              uint64_t* size, bool* tileExists, long* errorCode, std::u16string* errorText) const {
-  if (!data || !size) return Fail(WSI_E_INVALIDARG, errorCode, errorText, u"null output pointer");
+  if (!data) return Fail(WSI_E_INVALIDARG, errorCode, errorText, u"null output pointer");
   *data = nullptr;
-  *size = 0;
-  if (tileExists) *tileExists = false;
-  if (!m_level) return Fail(WSI_E_NOT_OPEN, errorCode, errorText, u"zoom level not opened");
-  const dicominterop::FrameRef* ref = m_level->Find(plane, channel, y, x);
-  if (!ref) return Fail(WSI_E_INVALIDARG, errorCode, errorText, u"tile position outside the level");
-  if (ref->part == dicominterop::FrameRef::kMissing) return Fail(WSI_OK, errorCode, nullptr, nullptr);
-  const long rc = m_level->parts[ref->part]->ReadFrame(ref->frame, data, size);
-  if (rc != WSI_OK) return Fail(rc, errorCode, errorText, u"tile could not be read");
-  if (tileExists) *tileExists = true;
-  if (errorCode) *errorCode = WSI_OK;
-  return WSI_OK;
+  return ReadStoredTile(m_level.get(), plane, x, y, channel, size, tileExists, errorCode, errorText,
+                        [&](const dicominterop::InstanceFrames& frames, uint32_t frame) {
+                          return frames.ReadFrame(frame, data, size);
+                        });
+}
+
+long CWSIZoomImage::GetEncodedTileSize(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel, uint64_t* size,
+                                       bool* tileExists, long* errorCode, std::u16string* errorText) const {
+  return ReadStoredTile(m_level.get(), plane, x, y, channel, size, tileExists, errorCode, errorText,
+                        [&](const dicominterop::InstanceFrames& frames, uint32_t frame) {
+                          return frames.FrameSize(frame, size);
+                        });
+}
+
+long CWSIZoomImage::ReadEncodedTileInto(uint32_t plane, uint32_t x, uint32_t y, uint32_t channel,
+                                        uint8_t* destination, uint64_t capacity, uint64_t* size, bool* tileExists,
+                                        long* errorCode, std::u16string* errorText) const {
+  return ReadStoredTile(m_level.get(), plane, x, y, channel, size, tileExists, errorCode, errorText,
+                        [&](const dicominterop::InstanceFrames& frames, uint32_t frame) {
+                          return frames.ReadFrameInto(frame, destination, capacity, size);
+                        });
+}
+
+long CWSIZoomImage::ReadEncodedTilesInto(uint32_t plane, uint32_t channel, WSIEncodedTileRead* tiles,
+                                         size_t count) const {
+  if (count == 0) return WSI_OK;
+  if (!tiles) return WSI_E_INVALIDARG;
+  if (!m_level) return WSI_E_NOT_OPEN;
+  try {
+    return ReadTiles(plane, channel, tiles, count);
+  } catch (const std::bad_alloc&) {
+    for (size_t i = 0; i < count; ++i) {
+      tiles[i].size = 0;
+      tiles[i].result = WSI_E_OUTOFMEMORY;
+    }
+    return WSI_E_OUTOFMEMORY;
+  }
+}
+
+long CWSIZoomImage::ReadTiles(uint32_t plane, uint32_t channel, WSIEncodedTileRead* tiles, size_t count) const {
+  std::vector<dicominterop::FrameRead> reads(count);
+  for (size_t i = 0; i < count; ++i) {
+    dicominterop::FrameRead& read = reads[i];
+    const dicominterop::FrameRef* ref = m_level->Find(plane, channel, tiles[i].y, tiles[i].x);
+    read.result = ref ? WSI_OK : WSI_E_INVALIDARG;
+    if (!ref || ref->part == dicominterop::FrameRef::kMissing) continue;
+    read.frames = m_level->parts[ref->part].get();
+    read.frame = ref->frame;
+    read.destination = tiles[i].destination;
+    read.capacity = tiles[i].capacity;
+  }
+  dicominterop::ReadFrames(reads);
+  long first = WSI_OK;
+  for (size_t i = 0; i < count; ++i) {
+    tiles[i].size = reads[i].size;
+    tiles[i].result = reads[i].result;
+    if (first == WSI_OK) first = reads[i].result;
+  }
+  return first;
 }
 
 bool CWSIZoomImage::GetMaxPseudoColors(uint32_t channel, uint16_t* red, uint16_t* green, uint16_t* blue) const {

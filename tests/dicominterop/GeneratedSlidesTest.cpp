@@ -4,7 +4,10 @@
 // library must equal pydicom's frame at the same tile address.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <set>
+#include <tuple>
 
 #include "SlideTestSupport.h"
 
@@ -25,6 +28,41 @@ struct Variant {
 void PrintTo(const Variant& v, std::ostream* out) { *out << v.name; }
 
 class GeneratedSlides : public ::testing::TestWithParam<Variant> {};
+
+using Images = std::vector<std::unique_ptr<CWSIZoomImage>>;
+
+// Every frame again, the frames of each (image, plane, channel) in one batch read into buffers
+// sized by GetEncodedTileSize, with a position outside the level added at the end: it fails on
+// its own and the batch reports it.
+void ExpectBatchReadsMatch(const std::vector<ReferenceFrame>& frames, const Images& normal, const Images& edf) {
+  std::map<std::tuple<int, int, int, int>, std::vector<const ReferenceFrame*>> groups;
+  for (const ReferenceFrame& f : frames) groups[{f.level, f.extended, f.plane, f.channel}].push_back(&f);
+  for (const auto& [key, members] : groups) {
+    const auto& [level, extended, plane, channel] = key;
+    const CWSIZoomImage& image = extended ? *edf[level] : *normal[level];
+    std::vector<WSIEncodedTileRead> reads(members.size() + 1);
+    std::vector<Bytes> buffers(members.size());
+    for (size_t i = 0; i < members.size(); ++i) {
+      reads[i].x = static_cast<uint32_t>(members[i]->column);
+      reads[i].y = static_cast<uint32_t>(members[i]->row);
+      uint64_t size = 0;
+      ASSERT_EQ(image.GetEncodedTileSize(plane, reads[i].x, reads[i].y, channel, &size, nullptr, nullptr, nullptr),
+                WSI_OK);
+      buffers[i].resize(size);
+      reads[i].destination = buffers[i].data();
+      reads[i].capacity = size;
+    }
+    reads.back().x = 1u << 20;
+    EXPECT_EQ(image.ReadEncodedTilesInto(plane, channel, reads.data(), reads.size()), WSI_E_INVALIDARG);
+    EXPECT_EQ(reads.back().result, WSI_E_INVALIDARG);
+    for (size_t i = 0; i < members.size(); ++i) {
+      ASSERT_EQ(reads[i].result, WSI_OK) << members[i]->binFile;
+      const Bytes expected = members[i]->binFile == "missing" ? Bytes() : ReadBytes(members[i]->binFile);
+      EXPECT_EQ(reads[i].size, expected.size()) << members[i]->binFile;
+      EXPECT_EQ(buffers[i], expected) << members[i]->binFile;
+    }
+  }
+}
 
 TEST_P(GeneratedSlides, LevelsPlanesChannelsAndEveryTileMatchPydicom) {
   const Variant& v = GetParam();
@@ -76,6 +114,7 @@ TEST_P(GeneratedSlides, LevelsPlanesChannelsAndEveryTileMatchPydicom) {
     ++compared;
   }
   EXPECT_GT(compared, 0u);
+  ExpectBatchReadsMatch(frames, normal, edf);
 }
 
 const Variant kVariants[] = {
@@ -103,5 +142,41 @@ const Variant kVariants[] = {
 
 INSTANTIATE_TEST_SUITE_P(Generator, GeneratedSlides, ::testing::ValuesIn(kVariants),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A destination one byte short fails that entry alone and is not written past; its neighbours
+// in the same joined read are still read.
+TEST(BatchReads, DestinationTooSmallFailsOnlyItsEntry) {
+  const std::string dir = GeneratedSlide("batch_small_destination", "--width 768 --height 256 --levels 0 --seed 9");
+  ASSERT_FALSE(dir.empty());
+  long count = 0, result = -1;
+  auto source = OpenSource(dir, &count, &result);
+  ASSERT_EQ(result, WSI_OK);
+  CWSIZoomImage image;
+  ASSERT_EQ(image.OpenZoomLevel(source.get(), false, 0, true), WSI_OK);
+  WSIEncodedTileRead reads[3];
+  std::vector<Bytes> buffers(3);
+  for (uint32_t x = 0; x < 3; ++x) {
+    uint64_t size = 0;
+    ASSERT_EQ(image.GetEncodedTileSize(0, x, 0, 0, &size, nullptr, nullptr, nullptr), WSI_OK);
+    buffers[x].assign(size + 1, 0xAB);
+    reads[x].x = x;
+    reads[x].destination = buffers[x].data();
+    reads[x].capacity = x == 1 ? size - 1 : size;
+  }
+  EXPECT_EQ(image.ReadEncodedTilesInto(0, 0, reads, 3), WSI_E_INVALIDARG);
+  EXPECT_EQ(reads[1].result, WSI_E_INVALIDARG);
+  EXPECT_EQ(reads[1].size, 0u);
+  EXPECT_TRUE(std::all_of(buffers[1].begin(), buffers[1].end(), [](uint8_t b) { return b == 0xAB; }));
+  for (uint32_t x : {0u, 2u}) {
+    const TileRead tile = ReadTile(image, 0, x, 0, 0);
+    ASSERT_EQ(reads[x].result, WSI_OK);
+    EXPECT_EQ(Bytes(buffers[x].begin(), buffers[x].end() - 1), tile.bytes);
+    EXPECT_EQ(buffers[x].back(), 0xAB);
+  }
+}
 
 }  // namespace
