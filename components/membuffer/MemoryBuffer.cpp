@@ -16,9 +16,15 @@ void* MemoryBuffer::Find(REFIID riid) {
   return nullptr;
 }
 
+// A buffer refilled tile after tile keeps its block while the new size fits and uses at least
+// half of it; otherwise it takes a block of exactly the new size. Size 0 frees the block.
 HRESULT MemoryBuffer::Resize(LONG size, bool keepContents) {
   if (size < 0) return E_INVALIDARG;
   if (m_loans != 0) return E_ACCESSDENIED;
+  if (size != 0 && size <= m_capacity && size >= m_capacity / 2) {
+    m_size = size;
+    return S_OK;
+  }
   std::unique_ptr<CHAR[]> bytes(size == 0 ? nullptr : new (std::nothrow) CHAR[static_cast<std::size_t>(size)]);
   if (size != 0 && bytes == nullptr) return E_OUTOFMEMORY;
   if (keepContents && m_bytes != nullptr && bytes != nullptr) {
@@ -26,6 +32,7 @@ HRESULT MemoryBuffer::Resize(LONG size, bool keepContents) {
   }
   m_bytes = std::move(bytes);
   m_size = size;
+  m_capacity = size;
   return S_OK;
 }
 

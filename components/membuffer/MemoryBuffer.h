@@ -31,8 +31,9 @@ class MemoryBuffer final : public AutomationObject<MemoryBuffer, IKLVMemoryBuffe
   HRESULT TakeBack(LONG* pSize, CHAR** pData);
 
   std::mutex m_mutex;                 // guards every field below
-  std::unique_ptr<CHAR[]> m_bytes;    // m_size bytes
+  std::unique_ptr<CHAR[]> m_bytes;    // m_capacity bytes, the first m_size of them in use
   LONG m_size = 0;
+  LONG m_capacity = 0;
   unsigned m_loans = 0;               // lent pointers not yet handed back
 };
 

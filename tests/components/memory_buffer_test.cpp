@@ -44,6 +44,33 @@ TEST(MemoryBufferTest, LendsKeepsAndReallocatesOnlyWhenNothingIsLent) {
   EXPECT_EQ(buffer->RemoteGetPtr(nullptr, &data), E_POINTER);
 }
 
+// Refilling reuses the block while it fits; whichever way the size changes, the buffer reports
+// and lends exactly the new size and a reallocation keeps the leading bytes.
+TEST(MemoryBufferTest, ResizingKeepsSizesAndLeadingBytes) {
+  auto buffer = Owned<IKLVMemoryBuffer>(CreateMemoryBuffer());
+  LONG size = 0;
+  CHAR* data = nullptr;
+  ASSERT_EQ(buffer->ReCreateWithAlloc(10), S_OK);
+  ASSERT_EQ(buffer->RemoteGetPtr(&size, &data), S_OK);
+  std::memcpy(data, "0123456789", 10);
+  ASSERT_EQ(buffer->RemotePassPtr(&size, &data), S_OK);
+  for (LONG next : {7, 9, 30, 8}) {
+    ASSERT_EQ(buffer->ReCreateWithReAlloc(next), S_OK);
+    ASSERT_EQ(buffer->RemoteGetPtr(&size, &data), S_OK);
+    ASSERT_EQ(size, next);
+    EXPECT_EQ(std::string(data, 7), "0123456") << next;
+    ASSERT_EQ(buffer->RemotePassPtr(&size, &data), S_OK);
+    SAFEARRAY* bytes = nullptr;
+    ASSERT_EQ(buffer->GetRAWArray(&bytes), S_OK);
+    EXPECT_EQ(bytes->rgsabound[0].cElements, static_cast<ULONG>(next));
+    SafeArrayDestroy(bytes);
+  }
+  ASSERT_EQ(buffer->ReCreateWithAlloc(0), S_OK);
+  ASSERT_EQ(buffer->RemoteGetPtr(&size, &data), S_OK);
+  EXPECT_EQ(size, 0);
+  EXPECT_EQ(data, nullptr);
+}
+
 TEST(MemoryBufferTest, ByteArraysRoundTrip) {
   auto buffer = Owned<IKLVMemoryBuffer>(CreateMemoryBuffer());
   SAFEARRAY* in = SafeArrayCreateVector(VT_UI1, 0, 5);
