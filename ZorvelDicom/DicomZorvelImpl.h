@@ -19,6 +19,8 @@
 #include "Slide/ZoomLevelWalks.h"
 
 // IDispatch of IKLVZorvel3 is served from the type library's declarations.
+struct RawTileSource;
+
 class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3, ZorvelTypeLib::kZORVELDICOMLib,
                                                                     IID_IKLVZorvel3>,
                          public ZorvelCom::ComObjectRoot,
@@ -137,7 +139,7 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   // Raw tiles (DicomZorvelRawTiles.cpp)
   HRESULT LearnExtendedFocus();
   HRESULT OpenRawZoomLevel(long level, long focus);
-  HRESULT CopyEncodedTile(long level, long focus, long y, long x, IKLVMemoryBuffer* buffer, const char16_t* function);
+  HRESULT FindRawTileSource(long level, long focus, RawTileSource& source);
   void CountSlideAsOpen();
   void UncountSlide();
 

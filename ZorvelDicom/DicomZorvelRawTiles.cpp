@@ -1,17 +1,16 @@
-// Raw tile access: encoded tiles copied exactly as the slide stores them into the host's memory
-// buffers, one at a time or in batches; the mask and scan-map variants are not offered.
+// Raw tile access: encoded tiles exactly as the slide stores them, read straight into the host's
+// memory buffers, one at a time or in batches; the mask and scan-map variants are not offered.
 // Free-threaded; the level tables are read under m_csSlide, the library reads run outside it.
 #include <KLVMemoryBufferHelper.h>
 #include <base/SeComHelper.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <limits>
 #include <memory>
 #include <vector>
 
 #include "DicomZorvelImpl.h"
 #include "ModuleLog.h"
+#include "RawTiles/RawTileBatch.h"
 
 namespace {
 
@@ -52,33 +51,44 @@ LONG OffsetInTiles(long (CCommonWSIMetadata::*getter)(uint32_t*) const, const CC
 
 }  // namespace
 
+// Focus -9999 with an extended-focus layer is that layer; otherwise the host's focus value
+// (0 for -9999) less one when the slide has the layer, as the normal planes follow it.
+HRESULT CDicomZorvelImpl::FindRawTileSource(long level, long focus, RawTileSource& source) {
+  source.extended = focus == kExtendedFocus && m_bExtendedFocus;
+  long plane = 0;
+  if (!source.extended) {
+    plane = focus == kExtendedFocus ? 0 : focus;
+    if (m_bExtendedFocus) plane -= 1;
+  }
+  source.plane = static_cast<uint32_t>(plane);
+  std::lock_guard slide(m_csSlide);
+  const auto& images = source.extended ? m_extendedZoomImages : m_normalZoomImages;
+  const auto it = images.find(level);
+  if (it == images.end()) return Report(1402, E_FAIL, kEncodedTile);
+  source.image = it->second.get();
+  return S_OK;
+}
+
 HRESULT CDicomZorvelImpl::GetEncodedSourceTile(long level, long focus, long y, long x, long channel, BYTE*& data,
                                                ULONGLONG& size) {
   data = nullptr;
   size = 0;
-  const bool extended = focus == kExtendedFocus && m_bExtendedFocus;
-  CWSIZoomImage* image = nullptr;
-  {
-    std::lock_guard slide(m_csSlide);
-    const auto& images = extended ? m_extendedZoomImages : m_normalZoomImages;
-    const auto it = images.find(level);
-    if (it == images.end()) return Report(1402, E_FAIL, kEncodedTile);
-    image = it->second.get();
-  }
+  RawTileSource source;
+  const HRESULT hr = FindRawTileSource(level, focus, source);
+  if (FAILED(hr)) return hr;
   uint8_t* block = nullptr;
   uint64_t count = 0;
   bool exists = false;
   long errorCode = 0;
   long result = 0;
-  if (extended) {
-    result = image->ReadEncodedTileFromExtendedFocus(static_cast<uint32_t>(x), static_cast<uint32_t>(y),
-                                                     static_cast<uint32_t>(channel), &block, &count, &exists,
-                                                     &errorCode, nullptr);
+  if (source.extended) {
+    result = source.image->ReadEncodedTileFromExtendedFocus(static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                                                            static_cast<uint32_t>(channel), &block, &count, &exists,
+                                                            &errorCode, nullptr);
   } else {
-    long plane = focus == kExtendedFocus ? 0 : focus;
-    if (m_bExtendedFocus) plane -= 1;
-    result = image->ReadEncodedTile(static_cast<uint32_t>(plane), static_cast<uint32_t>(x), static_cast<uint32_t>(y),
-                                    static_cast<uint32_t>(channel), &block, &count, &exists, &errorCode, nullptr);
+    result = source.image->ReadEncodedTile(source.plane, static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                                           static_cast<uint32_t>(channel), &block, &count, &exists, &errorCode,
+                                           nullptr);
   }
   LibraryBlock owned(block);
   if (result != 0) return Report(1421, static_cast<HRESULT>(result), kEncodedTile);
@@ -119,29 +129,39 @@ HRESULT CDicomZorvelImpl::OpenRawZoomLevel(long level, long focus) {
   return S_OK;
 }
 
-// Copies one encoded tile into the host buffer (sized to the tile first); the tile block is freed here.
-HRESULT CDicomZorvelImpl::CopyEncodedTile(long level, long focus, long y, long x, IKLVMemoryBuffer* buffer,
-                                          const char16_t* function) {
-  BYTE* block = nullptr;
-  ULONGLONG size = 0;
-  HRESULT hr = GetEncodedSourceTile(level, focus, y, x, 0, block, size);
-  if (FAILED(hr)) return Report(1466, hr, function);
-  LibraryBlock owned(block);
-  if (size == 0 || buffer == nullptr) return Report(1469, E_INVALIDARG, function);
-  if (size > static_cast<ULONGLONG>(std::numeric_limits<LONG>::max())) return Report(1470, E_OUTOFMEMORY, function);
-  const LONG count = static_cast<LONG>(size);
-  hr = buffer->ReCreateWithAlloc(count);
-  if (FAILED(hr)) return Report(1473, hr, function);
+// One encoded tile of channel 0 read by the library straight into the host buffer, which is
+// sized to the tile first: no block of the library's own and no second copy.
+static HRESULT ReadOneRawTile(const RawTileSource& source, long x, long y, IKLVMemoryBuffer* buffer) {
   KLVMemoryBufferHelper::CKLVMemoryBufferHelper loan;
-  LONG lent = 0;
-  char* destination = nullptr;
-  hr = loan.GetRWPtr(buffer, lent, destination);
-  if (FAILED(hr)) return Report(1478, hr, function);
-  if (lent < count || destination == nullptr) return Report(1479, E_FAIL, function);
-  std::memcpy(destination, owned.get(), size);
-  hr = loan.PassRWPtr(lent, destination);
-  if (FAILED(hr)) return Report(1482, hr, function);
-  return S_OK;
+  WSIEncodedTileRead read;
+  HRESULT hr = LendTileBuffer(source, x, y, buffer, loan, read);
+  if (FAILED(hr)) return hr;
+  long errorCode = 0;
+  const long result = source.image->ReadEncodedTileInto(source.plane, read.x, read.y, 0, read.destination,
+                                                        read.capacity, &read.size, nullptr, &errorCode, nullptr);
+  if (result != 0) return ReportTileRead(1421, result);
+  if (errorCode != 0) return ReportTileRead(1423, errorCode);
+  return loan.PassRWPtr(static_cast<LONG>(read.capacity), reinterpret_cast<char*>(read.destination));
+}
+
+// Fills the host buffers of a batch in order, a RawTileBatch at a time. A buffer named twice is
+// filled for its first entry before it is lent again; the first failure ends the call after the
+// tiles before it have been written.
+static HRESULT ReadRawTiles(const RawTileSource& source, LONG count, const LONG* xs, const LONG* ys,
+                            IKLVMemoryBuffer* const* buffers, LONG offX, LONG offY) {
+  RawTileBatch batch(source);
+  for (LONG i = 0; i < count; ++i) {
+    if (batch.Full() || batch.Holds(buffers[i])) {
+      const HRESULT hr = batch.Read();
+      if (FAILED(hr)) return hr;
+    }
+    const HRESULT hr = buffers[i] == nullptr ? E_INVALIDARG : batch.Add(xs[i] - offX, ys[i] - offY, buffers[i]);
+    if (FAILED(hr)) {
+      const HRESULT earlier = batch.Read();
+      return FAILED(earlier) ? earlier : hr;
+    }
+  }
+  return batch.Read();
 }
 
 STDMETHODIMP CDicomZorvelImpl::GetImageRaw(LONG p_X, LONG p_Y, LONG, LONG p_Focus, LONG p_Zoom, E_KLVImageType*,
@@ -158,7 +178,9 @@ STDMETHODIMP CDicomZorvelImpl::GetImageRaw(LONG p_X, LONG p_Y, LONG, LONG p_Focu
     const long focus = m_bExtendedFocus && p_Focus == 0 ? kExtendedFocus : p_Focus;
     hr = OpenRawZoomLevel(p_Zoom, focus);
     if (FAILED(hr)) return Report(1499, hr, kRaw);
-    hr = CopyEncodedTile(p_Zoom, focus, p_Y, p_X, pData, kRaw);
+    RawTileSource source;
+    hr = FindRawTileSource(p_Zoom, focus, source);
+    if (SUCCEEDED(hr)) hr = ReadOneRawTile(source, p_X, p_Y, pData);
     if (FAILED(hr)) return Report(1501, hr, kRaw);
     return S_OK;
   } catch (const std::bad_alloc&) {
@@ -184,12 +206,12 @@ STDMETHODIMP CDicomZorvelImpl::GetImageRawBatch(LONG, LONG ZStack, LONG ZoomLeve
     if (EncodedXCoordinates == nullptr || EncodedYCoordinates == nullptr || EncodedImages == nullptr) {
       return Report(1522, E_INVALIDARG, kBatch);
     }
-    for (LONG i = 0; i < EncodedCount; ++i) {
-      if (EncodedImages[i] == nullptr) return Report(1525, E_INVALIDARG, kBatch);
-      hr = CopyEncodedTile(ZoomLevel, focus, EncodedYCoordinates[i] - offY, EncodedXCoordinates[i] - offX,
-                           EncodedImages[i], kBatch);
-      if (FAILED(hr)) return Report(1528, hr, kBatch);
-    }
+    if (EncodedImages[0] == nullptr) return Report(1525, E_INVALIDARG, kBatch);
+    RawTileSource source;
+    hr = FindRawTileSource(ZoomLevel, focus, source);
+    if (FAILED(hr)) return Report(1527, hr, kBatch);
+    hr = ReadRawTiles(source, EncodedCount, EncodedXCoordinates, EncodedYCoordinates, EncodedImages, offX, offY);
+    if (FAILED(hr)) return Report(1528, hr, kBatch);
     return S_OK;
   } catch (const std::bad_alloc&) {
     return Report(1532, E_OUTOFMEMORY, kBatch);

@@ -26,6 +26,7 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/DicomZorvelConfig.cpp
   ${_module_dir}/DicomZorvelPending.cpp
   ${_module_dir}/DicomZorvelRawTiles.cpp
+  ${_module_dir}/RawTiles/RawTileBatch.cpp
   ${_module_dir}/DicomZorvelProperties.cpp
   ${_module_dir}/DicomZorvelImageProperties.cpp
   ${_module_dir}/Properties/PropertyTagList.cpp

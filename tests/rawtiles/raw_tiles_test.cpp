@@ -122,6 +122,36 @@ TEST(RawTiles, BatchStopsAtANullBufferKeepingTheFilledOnes) {
   EXPECT_EQ(slide.api()->GetImageRawBatch(0, 1, 0, -3, nullptr, nullptr, nullptr), S_OK);
 }
 
+// Tiles are read a group of buffers at a time: a batch longer than one group, in an order that
+// is not the file's, with one buffer named for several entries (it ends with the last tile).
+TEST(RawTiles, LongBatchesAndABufferNamedTwice) {
+  const auto path = Slide("batch_long", "--width 2560 --height 2048 --levels 0");
+  const auto file = SlideFile(path, "level0");
+  RawSlide slide = OpenRawSlide(path);
+  constexpr LONG kColumns = 10, kRows = 8, kCount = kColumns * kRows + 3;
+  std::vector<LONG> xs, ys;
+  std::vector<Ref<IKLVMemoryBuffer>> owned;
+  std::vector<IKLVMemoryBuffer*> buffers;
+  Ref<IKLVMemoryBuffer> shared = NewBuffer();
+  for (LONG i = 0; i < kCount; ++i) {
+    const LONG tile = (i * 7) % (kColumns * kRows);  // visits every tile, out of file order
+    xs.push_back(tile % kColumns);
+    ys.push_back(tile / kColumns);
+    owned.push_back(NewBuffer());
+    buffers.push_back(i % 20 == 5 ? shared.Get() : owned.back().Get());
+  }
+  ASSERT_EQ(slide.api()->GetImageRawBatch(0, 0, 0, kCount, xs.data(), ys.data(), buffers.data()), S_OK);
+  LONG last = 0;
+  for (LONG i = 0; i < kCount; ++i) {
+    if (buffers[i] == shared.Get()) {
+      last = i;
+      continue;
+    }
+    EXPECT_EQ(Contents(buffers[i]), Frame(file, 0, xs[i], ys[i], kColumns, kRows)) << i;
+  }
+  EXPECT_EQ(Contents(shared.Get()), Frame(file, 0, xs[last], ys[last], kColumns, kRows));
+}
+
 // A one-dimensional SAFEARRAY of element type vt holding count values.
 SAFEARRAY* Vector(VARTYPE vt, const std::vector<LONG>& values) {
   SAFEARRAY* array = SafeArrayCreateVector(vt, 0, static_cast<ULONG>(values.size()));
