@@ -1,5 +1,6 @@
-// Raw tiles of the real JPEG-LS slides: every tile read through the slide-access object equals
-// pydicom's frame bytes; their 10 x 10 tiles are outside the raw-tile size rule.
+// Raw tiles of the real JPEG-LS slides: every tile read through the slide-access object, and all
+// of them again in one batch read of the library, equals pydicom's frame bytes; their 10 x 10
+// tiles are outside the raw-tile size rule.
 #include "raw_support.h"
 
 namespace module_test {
@@ -23,6 +24,8 @@ TEST_P(JpegLsFile, EveryTileEqualsPydicomFrameBytes) {
   }
   ASSERT_NE(slide->m_pCurrentZoomImage, nullptr);
   const long columns = 5, rows = 5;  // 50 x 50 pixels in tiles of 10 x 10
+  std::vector<WSIEncodedTileRead> batch;
+  std::vector<std::vector<BYTE>> batchBytes(columns * rows, std::vector<BYTE>(4096));
   for (long y = 0; y < rows; ++y) {
     for (long x = 0; x < columns; ++x) {
       BYTE* data = nullptr;
@@ -31,7 +34,18 @@ TEST_P(JpegLsFile, EveryTileEqualsPydicomFrameBytes) {
       std::vector<BYTE> tile(data, data + size);
       std::free(data);
       EXPECT_EQ(tile, FrameBytes(file, y * columns + x)) << x << "," << y;
+      auto& read = batch.emplace_back();
+      read.x = static_cast<uint32_t>(x);
+      read.y = static_cast<uint32_t>(y);
+      read.destination = batchBytes[batch.size() - 1].data();
+      read.capacity = batchBytes[batch.size() - 1].size();
     }
+  }
+  // The whole level again in one batch read of the library.
+  ASSERT_EQ(slide->m_pCurrentZoomImage->ReadEncodedTilesInto(0, 0, batch.data(), batch.size()), 0);
+  for (size_t i = 0; i < batch.size(); ++i) {
+    batchBytes[i].resize(batch[i].size);
+    EXPECT_EQ(batchBytes[i], FrameBytes(file, static_cast<long>(i))) << i;
   }
   EXPECT_FALSE(slide->m_pDecoder->IsSupported()) << "JPEG-LS has no codec";
 }
