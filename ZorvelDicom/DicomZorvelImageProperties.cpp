@@ -8,9 +8,12 @@
 
 #include "DicomZorvelImpl.h"
 #include "ModuleLog.h"
+#include "Properties/PropertyValues.h"
 #include "Properties/SlidePropertyRules.h"
 
 namespace {
+
+using namespace PropertyValues;
 
 constexpr const char16_t* kSource = u"DicomZorvel";
 constexpr const char16_t* kGetProperties = u"CDicomZorvelImpl::GetSlideProperties";
@@ -22,31 +25,8 @@ HRESULT Report(int line, HRESULT hr, const char16_t* function = kGetProperties) 
   return hr;
 }
 
-HRESULT SetText(VARIANT& value, std::u16string_view text) {
-  BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  if (copy == nullptr) return E_OUTOFMEMORY;
-  value.vt = VT_BSTR;
-  value.bstrVal = copy;
-  return S_OK;
-}
-
 HRESULT SetTextOf(long result, const std::u16string& text, VARIANT& value) {
   return result < 0 ? S_OK : SetText(value, text);
-}
-
-void SetI4(VARIANT& value, int32_t number) {
-  value.vt = VT_I4;
-  value.lVal = number;
-}
-
-void SetR8(VARIANT& value, double number) {
-  value.vt = VT_R8;
-  value.dblVal = number;
-}
-
-void SetBool(VARIANT& value, bool on) {
-  value.vt = VT_BOOL;
-  value.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
 }  // namespace

@@ -13,11 +13,14 @@
 #include "DicomZorvelImpl.h"
 #include "ModuleLog.h"
 #include "Properties/MetadataPropertyTable.h"
+#include "Properties/PropertyValues.h"
 #include "Properties/SlidePropertyRules.h"
 #include "Properties/SlidePropertyTable.h"
 #include "Slide/SlideIdScan.h"
 
 namespace {
+
+using namespace PropertyValues;
 
 constexpr const char16_t* kSource = u"DicomZorvel";
 constexpr const char16_t* kGetProperties = u"CDicomZorvelImpl::GetSlideProperties";
@@ -27,29 +30,6 @@ constexpr LONG kZeroFocusTag = 650;
 HRESULT Report(int line, HRESULT hr, const char16_t* function = kGetProperties) {
   SeGetErrorLogFile()->LogError(kSource, line, hr, function);
   return hr;
-}
-
-void SetI4(VARIANT& value, int32_t number) {
-  value.vt = VT_I4;
-  value.lVal = number;
-}
-
-void SetBool(VARIANT& value, bool on) {
-  value.vt = VT_BOOL;
-  value.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-void SetR8(VARIANT& value, double number) {
-  value.vt = VT_R8;
-  value.dblVal = number;
-}
-
-HRESULT SetText(VARIANT& value, std::u16string_view text) {
-  BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  if (copy == nullptr) return E_OUTOFMEMORY;
-  value.vt = VT_BSTR;
-  value.bstrVal = copy;
-  return S_OK;
 }
 
 // Tags whose value is one fixed text.
