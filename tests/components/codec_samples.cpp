@@ -1,44 +1,13 @@
 // Loads the codec samples once per process and converts decoded lines back to packed R, G, B.
 #include "codec_samples.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
-
 #include "codec_jp2k/Jp2kCodecCore.h"
 #include "codec_jpeg/JpegCodecCore.h"
 
 namespace Components::Testing {
-namespace {
-
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<Sample> LoadSamples() {
-  const std::string dir = CODEC_SAMPLES_DIR;
-  std::ifstream list(dir + "/samples.txt");
-  std::vector<Sample> samples;
-  std::string line;
-  while (std::getline(list, line)) {
-    std::istringstream fields(line);
-    Sample s;
-    int exact = 0;
-    if (!(fields >> s.name >> s.width >> s.height >> s.components >> s.bits >> exact)) continue;
-    s.exact = exact != 0;
-    s.encoded = ReadAll(dir + "/" + s.name + ".enc");
-    s.reference = ReadAll(dir + "/" + s.name + ".ref");
-    s.original = ReadAll(dir + "/" + s.name + ".orig");
-    samples.push_back(std::move(s));
-  }
-  return samples;
-}
-
-}  // namespace
 
 const std::vector<Sample>& Samples() {
-  static const std::vector<Sample> samples = LoadSamples();
+  static const std::vector<Sample> samples = codec_samples::Load(CODEC_SAMPLES_DIR);
   return samples;
 }
 

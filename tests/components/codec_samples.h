@@ -6,21 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "../support/codec_sample_list.h"
 #include "codec_common/CodecCore.h"
 
 namespace Components::Testing {
 
-struct Sample {
-  std::string name;
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t components = 0;
-  std::uint32_t bits = 0;
-  bool exact = false;
-  std::vector<std::uint8_t> encoded;
-  std::vector<std::uint8_t> reference;  // Pillow's decode, packed R, G, B / grey
-  std::vector<std::uint8_t> original;   // the pixels that were encoded
-};
+using Sample = codec_samples::Sample;
 
 const std::vector<Sample>& Samples();
 const CodecCore& CoreFor(const Sample& sample);

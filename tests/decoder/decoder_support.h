@@ -8,12 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "../support/codec_sample_list.h"
 
 namespace decoder_test {
 
@@ -41,36 +40,10 @@ HRESULT CreateComponent(const CLSID& clsid, const IID& iid, Ref<T>& object) {
   return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object.Out());
 }
 
-struct Sample {
-  std::string name;
-  std::uint32_t width = 0, height = 0, components = 0, bits = 0;
-  bool exact = false;
-  std::vector<BYTE> encoded, reference;
-  long transferSyntax() const { return name.rfind("jpeg", 0) == 0 ? 3 : 10; }
-};
-
-inline std::vector<BYTE> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using codec_samples::Sample;
 
 inline const std::vector<Sample>& Samples() {
-  static const std::vector<Sample> samples = [] {
-    std::vector<Sample> loaded;
-    std::ifstream list(std::string(CODEC_SAMPLES_DIR) + "/samples.txt");
-    std::string line;
-    while (std::getline(list, line)) {
-      std::istringstream fields(line);
-      Sample s;
-      int exact = 0;
-      if (!(fields >> s.name >> s.width >> s.height >> s.components >> s.bits >> exact)) continue;
-      s.exact = exact != 0;
-      s.encoded = ReadAll(std::string(CODEC_SAMPLES_DIR) + "/" + s.name + ".enc");
-      s.reference = ReadAll(std::string(CODEC_SAMPLES_DIR) + "/" + s.name + ".ref");
-      loaded.push_back(std::move(s));
-    }
-    return loaded;
-  }();
+  static const std::vector<Sample> samples = codec_samples::Load(CODEC_SAMPLES_DIR);
   return samples;
 }
 

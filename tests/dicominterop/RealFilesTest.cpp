@@ -103,24 +103,15 @@ TEST(RealFiles, AnnotationsReferencingTheRgbSlide) {
   CWSIAnnotations annotations;
   ASSERT_EQ(source->GetAnnotationInstance(&annotations), WSI_OK);
   EXPECT_FALSE(annotations.IsReal3D());
-  std::vector<bool> hasId, allPlanes;
-  std::vector<std::string> ids;
-  std::vector<int32_t> kinds;
-  std::vector<uint32_t> colours;
-  std::vector<std::u16string> captions, descriptions;
-  std::vector<std::vector<double>> points, pointsZ;
-  std::vector<std::vector<std::string>> texts;
-  std::vector<double> measurements, firstZ;
-  ASSERT_EQ(annotations.GetAnnotations(hasId, ids, kinds, colours, captions, descriptions, points, texts, allPlanes,
-                                       measurements, firstZ, pointsZ),
-            WSI_OK);
-  ASSERT_EQ(kinds.size(), 2u);
-  EXPECT_EQ(kinds[0], WSI_ANNOTATION_POINT);
-  EXPECT_EQ(points[0].size(), 2u);
-  EXPECT_EQ(captions[0], u"nuclei");
-  EXPECT_EQ(texts[0][1], "Nucleus");
-  EXPECT_TRUE(pointsZ.empty());
-  EXPECT_NEAR(measurements[0], 20.4, 0.01);
+  AnnotationColumns c;
+  ASSERT_EQ(c.Read(annotations), WSI_OK);
+  ASSERT_EQ(c.kinds.size(), 2u);
+  EXPECT_EQ(c.kinds[0], WSI_ANNOTATION_POINT);
+  EXPECT_EQ(c.points[0].size(), 2u);
+  EXPECT_EQ(c.captions[0], u"nuclei");
+  EXPECT_EQ(c.texts[0][1], "Nucleus");
+  EXPECT_TRUE(c.pointsZ.empty());
+  EXPECT_NEAR(c.measurements[0], 20.4, 0.01);
 }
 
 }  // namespace

@@ -199,21 +199,6 @@ TEST_F(FullSlide, ScanMapMarksExactlyTheStoredTiles) {
   EXPECT_FALSE(source_->GetScanmap(&map, 5, &width, &height));
 }
 
-struct AnnotationColumns {
-  std::vector<bool> hasId, allPlanes;
-  std::vector<std::string> ids;
-  std::vector<int32_t> kinds;
-  std::vector<uint32_t> colours;
-  std::vector<std::u16string> captions, descriptions;
-  std::vector<std::vector<double>> points, pointsZ;
-  std::vector<std::vector<std::string>> texts;
-  std::vector<double> measurements, firstZ;
-  long Read(const CWSIAnnotations& a) {
-    return a.GetAnnotations(hasId, ids, kinds, colours, captions, descriptions, points, texts, allPlanes,
-                            measurements, firstZ, pointsZ);
-  }
-};
-
 TEST_F(FullSlide, AnnotationColumnsByKind) {
   CWSIAnnotations annotations;
   ASSERT_EQ(source_->GetAnnotationInstance(&annotations), WSI_OK);

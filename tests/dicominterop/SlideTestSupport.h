@@ -46,4 +46,20 @@ struct TileRead {
 TileRead ReadTile(const CWSIZoomImage& image, uint32_t plane, uint32_t x, uint32_t y, uint32_t channel,
                   bool extended = false);
 
+// The annotation columns of one GetAnnotations call.
+struct AnnotationColumns {
+  std::vector<bool> hasId, allPlanes;
+  std::vector<std::string> ids;
+  std::vector<int32_t> kinds;
+  std::vector<uint32_t> colours;
+  std::vector<std::u16string> captions, descriptions;
+  std::vector<std::vector<double>> points, pointsZ;
+  std::vector<std::vector<std::string>> texts;
+  std::vector<double> measurements, firstZ;
+  long Read(const CWSIAnnotations& a) {
+    return a.GetAnnotations(hasId, ids, kinds, colours, captions, descriptions, points, texts, allPlanes,
+                            measurements, firstZ, pointsZ);
+  }
+};
+
 }  // namespace slidetest
