@@ -112,7 +112,11 @@ void CDicomZorvelImpl::LeaveAgent() {
     std::lock_guard slide(m_csSlide);
     source = m_spDirectorySource.get();
   }
-  Pipeline::SourceAgentHolder::Instance().Leave(source, m_bAbort);
+  // The agent ended with its last user: no slide is open, the shared caches are emptied.
+  if (Pipeline::SourceAgentHolder::Instance().Leave(source, m_bAbort)) {
+    HugeCache::EncodedTileCache::Clear();
+    HugeCache::ScatteredDecodedCache::Clear();
+  }
 }
 
 // The last user of the path closes the source; this object's reference goes either way.
