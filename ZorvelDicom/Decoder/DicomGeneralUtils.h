@@ -4,17 +4,17 @@
 #pragma once
 
 #include <ZorvelDicom/ZorvelDicom.h>
+#include <KLVInterfaces/KLVImageLayout.h>
 
 struct IKLVImageCodec;
-struct IKLVBitmapImage2;
 
 namespace DicomGeneralUtils {
 
 // Pixel formats of decoded frames (24-bit B, G, R; 48-bit B, G, R; 16-bit grey; 8-bit grey).
-constexpr LONG kFormat24bppBgr = 0x00021808;
-constexpr LONG kFormat48bppBgr = 0x0010300C;
-constexpr LONG kFormat16bppGrey = 0x00101004;
-constexpr LONG kFormat8bppGrey = 0x00100803;
+using KLVImageLayout::kFormat16bppGrey;
+using KLVImageLayout::kFormat24bppBgr;
+using KLVImageLayout::kFormat48bppBgr;
+using KLVImageLayout::kFormat8bppGrey;
 
 class CDicomImageDecoder {
  public:

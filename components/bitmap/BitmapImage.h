@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "KLVComponentInterfaces.h"
+#include <KLVInterfaces/KLVHostObjects.h>
 #include "com_support/ComObject.h"
 
 namespace Components {

@@ -3,7 +3,7 @@
 // Failure codes: E_POINTER (null out or data), E_INVALIDARG (request does not fit), kInvalidData.
 #pragma once
 
-#include "KLVComponentInterfaces.h"
+#include <KLVInterfaces/KLVImageCodec.h>
 #include "codec_common/CodecCore.h"
 #include "com_support/ComObject.h"
 

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <thread>
 
+#include <KLVInterfaces/KLVHostObjects.h>
+
 #include "codec_com/CodecObject.h"
 #include "codec_samples.h"
 #include "com_ptr.h"
@@ -22,7 +24,7 @@ HRESULT DecodeThroughObject(IKLVImageCodec* codec, const Sample& sample, std::ve
   HRESULT hr = codec->GetImageInfo(sample.encoded.data(), static_cast<ULONG>(sample.encoded.size()), &width,
                                    &height, &type, nullptr);
   if (FAILED(hr)) return hr;
-  const std::size_t stride = StrideFor(static_cast<ImageType>(type), static_cast<std::uint32_t>(width), 4);
+  const std::size_t stride = StrideFor(static_cast<ImageType>(type), static_cast<std::uint32_t>(width), 3, 4);
   lines.assign(stride * static_cast<std::size_t>(height), 0);
   LONG out = 77;
   hr = codec->DecodeImage(sample.encoded.data(), static_cast<ULONG>(sample.encoded.size()), lines.data(),
@@ -36,7 +38,7 @@ TEST(CodecObjectTest, DecodesEverySampleLikeTheCore) {
     std::vector<BYTE> viaObject;
     ASSERT_EQ(DecodeThroughObject(codec.get(), sample, viaObject), S_OK) << sample.name;
     const ImageType type = TypeFor(sample.components, sample.bits);
-    std::vector<BYTE> viaCore(StrideFor(type, sample.width, 4) * sample.height, 0);
+    std::vector<BYTE> viaCore(StrideFor(type, sample.width, 3, 4) * sample.height, 0);
     ASSERT_EQ(CoreFor(sample).DecodeInto(sample.encoded.data(), sample.encoded.size(), viaCore.data(), viaCore.size(),
                                          sample.width, sample.height, 4, static_cast<int>(type)),
               S_OK);
@@ -55,7 +57,7 @@ TEST(CodecObjectTest, ChecksItsArguments) {
   EXPECT_EQ(codec->GetImageInfo(data, size, &w, nullptr, &t, nullptr), E_POINTER);
   EXPECT_EQ(codec->GetImageInfo(data, size, &w, &h, nullptr, nullptr), E_POINTER);
   ASSERT_EQ(codec->GetImageInfo(data, size, &w, &h, &t, nullptr), S_OK);
-  std::vector<BYTE> lines(StrideFor(static_cast<ImageType>(t), static_cast<std::uint32_t>(w), 4) * h);
+  std::vector<BYTE> lines(StrideFor(static_cast<ImageType>(t), static_cast<std::uint32_t>(w), 3, 4) * h);
   const auto bytes = static_cast<ULONG>(lines.size());
   EXPECT_EQ(codec->DecodeImage(data, size, nullptr, bytes, nullptr, w, h, 4, t), E_POINTER);
   EXPECT_EQ(codec->DecodeImage(data, size, lines.data(), bytes - 1, nullptr, w, h, 4, t), E_INVALIDARG);

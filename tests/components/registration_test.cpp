@@ -5,7 +5,8 @@
 
 #include <objbase.h>
 
-#include "KLVComponentInterfaces.h"
+#include <KLVInterfaces/KLVImageCodec.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include "KLVComponents.h"
 #include "com_ptr.h"
 

@@ -2,7 +2,8 @@
 // Pillow's reference decode, and repacking decoded B, G, R lines into packed R, G, B pixels.
 #pragma once
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
+#include <KLVInterfaces/KLVImageCodec.h>
 #include <KLVComponents.h>
 #include <objbase.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <optional>
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <objbase.h>
 #include <oleauto.h>
 

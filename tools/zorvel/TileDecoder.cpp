@@ -1,7 +1,8 @@
 // Tile decoding with the codec classes registered by the module's components.
 #include "TileDecoder.h"
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVImageCodec.h>
+#include <KLVInterfaces/KLVImageLayout.h>
 #include <objbase.h>
 
 #include "ComRef.h"
@@ -9,9 +10,7 @@
 namespace zorvel_cli {
 namespace {
 
-constexpr LONG kGrey8 = 0;
-constexpr LONG kColour8 = 1;  // B, G, R
-constexpr LONG kGrey16 = 3;
+using KLVImageLayout::ImageType;
 
 CallResult TakeUncompressed(const std::vector<std::uint8_t>& encoded, std::uint32_t width, std::uint32_t height,
                             DecodedImage& image) {
@@ -22,10 +21,9 @@ CallResult TakeUncompressed(const std::vector<std::uint8_t>& encoded, std::uint3
   image.width = width;
   image.height = height;
   image.samplesPerPixel = encoded.size() == pixels ? 1 : 3;
-  image.pixels = encoded;
-  if (image.samplesPerPixel == 3) {
-    for (std::size_t i = 0; i < pixels; ++i) std::swap(image.pixels[3 * i], image.pixels[3 * i + 2]);  // RGB to BGR
-  }
+  image.pixels.resize(encoded.size());
+  KLVImageLayout::WriteBgrLine(encoded.data(), image.samplesPerPixel, image.pixels.data(), image.samplesPerPixel,
+                               static_cast<std::uint32_t>(pixels));
   return {};
 }
 
@@ -48,13 +46,14 @@ CallResult DecodeTile(const std::vector<std::uint8_t>& encoded, const std::strin
   hr = codec->GetImageInfo(encoded.data(), size, &width, &height, &type, nullptr);
   if (FAILED(hr)) return {hr, "IKLVImageCodec::GetImageInfo"};
   if (width <= 0 || height <= 0) return {E_UNEXPECTED, "IKLVImageCodec::GetImageInfo"};
-  const LONG decodeType = type == kGrey8 || type == kGrey16 ? kGrey8 : kColour8;
+  const bool grey = type == static_cast<LONG>(ImageType::Grey8) || type == static_cast<LONG>(ImageType::Grey16);
+  const ImageType decodeType = grey ? ImageType::Grey8 : ImageType::Colour8;
   image.width = static_cast<std::uint32_t>(width);
   image.height = static_cast<std::uint32_t>(height);
-  image.samplesPerPixel = decodeType == kGrey8 ? 1 : 3;
-  image.pixels.assign(static_cast<std::size_t>(width) * height * image.samplesPerPixel, 0);
+  image.samplesPerPixel = grey ? 1 : 3;
+  image.pixels.assign(KLVImageLayout::StrideFor(decodeType, image.width, 3, 1) * image.height, 0);
   hr = codec->DecodeImage(encoded.data(), size, image.pixels.data(), static_cast<ULONG>(image.pixels.size()), nullptr,
-                          width, height, 1, decodeType);
+                          width, height, 1, static_cast<LONG>(decodeType));
   if (FAILED(hr)) return {hr, "IKLVImageCodec::DecodeImage"};
   return {};
 }
