@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <thread>
 
 #include <concrt.h>
+#include <winbase.h>
 
 #include "DicomZorvelImpl.h"
 #include "ModuleLog.h"
@@ -80,6 +80,13 @@ class CallScheduler {
 LONG ImageType(bool brightfield, USHORT bitsStored) {
   if (brightfield) return bitsStored <= 8 ? 1 : 2;
   return bitsStored <= 8 ? 4 : 6;
+}
+
+// One decode and one placement stage per hardware thread.
+size_t HardwareThreads() {
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  return std::max<size_t>(1, info.dwNumberOfProcessors);
 }
 
 int64_t RoundUp4(int64_t bytes) { return (bytes + 3) / 4 * 4; }
@@ -385,7 +392,7 @@ HRESULT CDicomZorvelImpl::RenderRegion(IKLVBitmapImage* picture, const RegionSli
   Render::RegionTiles tiles = DescribeTiles(slide, plan);
   tiles.out = {bits, stride, plan.sourceBytes};
   tiles.lockedBytes = locked;
-  Render::RegionRender render(tiles, std::max(1u, std::thread::hardware_concurrency()));
+  Render::RegionRender render(tiles, HardwareThreads());
   render.PaintBackground();
   if (PaintsAllFirst(slide, plan)) render.WaitBackground();
   HRESULT requestError = S_OK;
