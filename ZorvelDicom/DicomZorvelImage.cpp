@@ -1,7 +1,7 @@
 // Region rendering: GetImage renders a block of grid tiles of one zoom level, focus plane and channel
 // selection into a host bitmap, shrinking a finer level by 2^d where the requested one is absent.
 // Free-threaded: the slide's fields are read once under m_csSlide; the pixel work runs unlocked.
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <KLVZorvelHelper.h>
 
 #include <algorithm>

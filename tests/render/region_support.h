@@ -3,7 +3,7 @@
 #pragma once
 
 #include <KLVComponents.h>
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <objbase.h>
 
 #include <cstdlib>
