@@ -154,6 +154,19 @@ HRESULT CDicomImageDecoder::Decode(const BYTE* data, ULONG size, USHORT samplesP
   return S_OK;
 }
 
+HRESULT CDicomImageDecoder::DecodeExact(const BYTE* data, ULONG size, USHORT samplesPerPixel, BYTE* destination,
+                                        ULONG capacity, LONG width, LONG height) {
+  FrameLayout layout;
+  HRESULT hr = ReadLayout(data, size, samplesPerPixel, layout);
+  if (FAILED(hr)) return SeReportError(kSource, 233, hr, kDecode);
+  if (destination == nullptr || layout.width != width || layout.height != height || layout.byteCount() > capacity) {
+    return SeReportError(kSource, 233, E_FAIL, kDecode);
+  }
+  hr = DecodeInto(data, size, layout, destination);
+  if (FAILED(hr)) return SeReportError(kSource, 237, hr, kDecode);
+  return S_OK;
+}
+
 HRESULT CDicomImageDecoder::DecodeUncompressed(const BYTE* source, USHORT width, USHORT height,
                                                USHORT samplesPerPixel, USHORT bitsAllocated,
                                                IKLVBitmapImage* bitmap) {
