@@ -46,13 +46,11 @@ CDicomImageDecoder::CDicomImageDecoder(long transferSyntax) {
   m_unsupported = !uncompressed && codecClass == nullptr;
   if (codecClass != nullptr) {
     // A codec that cannot be created leaves m_codec null: every Decode then answers E_NOTIMPL.
-    CoCreateInstance(*codecClass, nullptr, kAnyServerContext, IID_IKLVImageCodec, reinterpret_cast<void**>(&m_codec));
+    CoCreateInstance(*codecClass, nullptr, kAnyServerContext, IID_IKLVImageCodec, m_codec.OutVoid());
   }
 }
 
-CDicomImageDecoder::~CDicomImageDecoder() {
-  if (m_codec != nullptr) m_codec->Release();
-}
+CDicomImageDecoder::~CDicomImageDecoder() = default;
 
 HRESULT CDicomImageDecoder::GetImageParams(USHORT samplesPerPixel, LONG width, LONG imageType, LONG& stride,
                                            LONG* pixelFormat) {

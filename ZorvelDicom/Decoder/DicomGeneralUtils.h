@@ -5,6 +5,7 @@
 
 #include <ZorvelDicom/ZorvelDicom.h>
 #include <KLVInterfaces/KLVImageLayout.h>
+#include <zplatform/com_ptr.h>
 
 struct IKLVImageCodec;
 
@@ -41,7 +42,7 @@ class CDicomImageDecoder {
   static HRESULT DecodeUncompressed(const BYTE* source, USHORT width, USHORT height, USHORT samplesPerPixel,
                                     USHORT bitsAllocated, IKLVBitmapImage* bitmap);
 
-  bool IsSupported() const { return !m_unsupported && m_codec != nullptr; }
+  bool IsSupported() const { return !m_unsupported && m_codec; }
 
  private:
   struct FrameLayout {
@@ -55,7 +56,7 @@ class CDicomImageDecoder {
   HRESULT ReadLayout(const BYTE* data, ULONG size, USHORT samplesPerPixel, FrameLayout& layout) const;
   HRESULT DecodeInto(const BYTE* data, ULONG size, const FrameLayout& layout, BYTE* destination) const;
 
-  IKLVImageCodec* m_codec = nullptr;
+  ComPtr<IKLVImageCodec> m_codec;
   bool m_unsupported = false;
 };
 

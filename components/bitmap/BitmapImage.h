@@ -12,7 +12,7 @@
 
 namespace Components {
 
-class BitmapImage final : public AutomationObject<BitmapImage, IKLVBitmapImage, IKLVBitmapImage2> {
+class BitmapImage : public AutomationObject<BitmapImage, IKLVBitmapImage, IKLVBitmapImage2> {
  public:
   void* Find(REFIID riid);
 

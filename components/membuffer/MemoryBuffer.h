@@ -12,7 +12,7 @@
 
 namespace Components {
 
-class MemoryBuffer final : public AutomationObject<MemoryBuffer, IKLVMemoryBuffer> {
+class MemoryBuffer : public AutomationObject<MemoryBuffer, IKLVMemoryBuffer> {
  public:
   void* Find(REFIID riid);
 

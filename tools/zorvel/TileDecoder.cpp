@@ -5,7 +5,7 @@
 #include <KLVInterfaces/KLVImageLayout.h>
 #include <objbase.h>
 
-#include "ComRef.h"
+#include <zplatform/com_ptr.h>
 
 namespace zorvel_cli {
 namespace {
@@ -38,7 +38,7 @@ CallResult DecodeTile(const std::vector<std::uint8_t>& encoded, const std::strin
   if (compressionType != "JPEG" && compressionType != "JPEG2000") {
     return {E_NOTIMPL, "decoding a tile compressed as '" + compressionType + "'"};
   }
-  ComRef<IKLVImageCodec> codec;
+  ComPtr<IKLVImageCodec> codec;
   HRESULT hr = CoCreateInstance(codecClass, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVImageCodec, codec.OutVoid());
   if (FAILED(hr)) return {hr, "CoCreateInstance(codec)"};
   LONG width = 0, height = 0, type = -1;
