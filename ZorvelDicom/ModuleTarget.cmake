@@ -21,7 +21,7 @@ target_link_libraries(ZorvelDicomRender PUBLIC Zorvel::Platform)
 add_library(ZorvelDicomDecoder STATIC ${_module_dir}/Decoder/DicomGeneralUtils.cpp)
 target_include_directories(ZorvelDicomDecoder PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomDecoder
-  PUBLIC Zorvel::CommonInterface Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils PRIVATE TBB::tbb)
+  PUBLIC Zorvel::CommonInterface Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils)
 
 # Everything of the module but its exports, as objects, so that white-box tests can link the same code.
 add_library(ZorvelDicomCore OBJECT

@@ -2,15 +2,13 @@
 // The codec object is shared by every decode stage; this class adds no lock and makes no copy.
 #include "DicomGeneralUtils.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-
 #include <cstring>
 
 #include <KLVInterfaces/KLVHostObjects.h>
 #include <KLVInterfaces/KLVImageCodec.h>
 #include <KLVZorvelHelper.h>
 #include <objbase.h>
+#include <ppl.h>
 #include <base/SeComHelper.h>
 #include <base/SeErrorHandler.h>
 
@@ -216,8 +214,7 @@ void SwapRedAndBlue(const BYTE* source, LONG destinationStride, USHORT width, US
     lines(0, height);
     return;
   }
-  tbb::parallel_for(tbb::blocked_range<size_t>(0, height),
-                    [&](const tbb::blocked_range<size_t>& range) { lines(range.begin(), range.end()); });
+  Concurrency::parallel_for(size_t{0}, size_t{height}, [&](size_t y) { lines(y, y + 1); });
 }
 
 }  // namespace DicomGeneralUtils
