@@ -18,7 +18,8 @@
 
 namespace render_test {
 
-using module_test::Ref;
+template <class T>
+using Ref = ComPtr<T>;
 
 struct Slide {
   Ref<IKLVZorvel3> ref;
