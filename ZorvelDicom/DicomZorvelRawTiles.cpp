@@ -3,6 +3,7 @@
 // Free-threaded; the level tables are read under m_csSlide, the library reads run outside it.
 #include <KLVMemoryBufferHelper.h>
 #include <base/SeComHelper.h>
+#include <zplatform/com_ptr.h>
 
 #include <cstdlib>
 #include <memory>
@@ -33,10 +34,7 @@ struct LibraryBlockFree {
 };
 using LibraryBlock = std::unique_ptr<uint8_t, LibraryBlockFree>;
 
-struct ComRelease {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-using ComBuffer = std::unique_ptr<IKLVMemoryBuffer, ComRelease>;
+using ComBuffer = ComPtr<IKLVMemoryBuffer>;
 
 bool IsRawTileSide(USHORT side, bool largeTiles) {
   return largeTiles ? side != 0 && side % kRawTileSide == 0 : side == kRawTileSide;
@@ -259,7 +257,7 @@ STDMETHODIMP CDicomZorvelImpl::GetImageRawBatchSA(LONG Channel, LONG ZStack, LON
       if (element == nullptr) continue;
       IKLVMemoryBuffer* buffer = nullptr;
       if (SUCCEEDED(element->QueryInterface(IID_IKLVMemoryBuffer, reinterpret_cast<void**>(&buffer)))) {
-        buffers[i].reset(buffer);
+        buffers[i].Reset(buffer);
         rawBuffers[i] = buffer;
       }
     }

@@ -19,7 +19,6 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/ModuleObject.cpp
   ${_module_dir}/ModuleVersion.cpp
   ${_module_dir}/RegistrationFreeComModule.cpp
-  ${_module_dir}/Com/ClassFactory.cpp
   ${_module_dir}/DicomZorvel.cpp
   ${_module_dir}/DicomZorvelOpen.cpp
   ${_module_dir}/DicomZorvelLevels.cpp

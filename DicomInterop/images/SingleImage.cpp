@@ -26,7 +26,8 @@ bool Assemble(const InstanceInfo& info, const TileReader& readTile, SingleImageD
   const uint64_t total = rowBytes * info.totalRows;
   const uint32_t across = TileCount(info.totalColumns, info.columns);
   const uint64_t tileCount = uint64_t{across} * TileCount(info.totalRows, info.rows);
-  if (pixelBytes == 0 || total == 0 || !info.tiledFull || info.bitsAllocated % 8 != 0 || tileCount > info.frameCount) {
+  if (pixelBytes == 0 || total == 0 || info.PlacedByPositions() || info.bitsAllocated % 8 != 0 ||
+      tileCount > info.frameCount) {
     return false;
   }
   std::unique_ptr<uint8_t, decltype(&std::free)> image(static_cast<uint8_t*>(std::calloc(1, total)), &std::free);
