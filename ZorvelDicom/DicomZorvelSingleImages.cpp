@@ -6,7 +6,7 @@
 #include <new>
 
 #include <DicomInteropBase.h>
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <objbase.h>
 
 #include "DicomZorvelImpl.h"

@@ -1,6 +1,7 @@
-// Decoding of one encoded frame of a compressed instance (JPEG, JPEG-LS, JPEG 2000) into native
-// samples (interleaved, R, G, B for colour), for single images the library assembles itself.
-// Thread-safe (one codec object per call); false for an unsupported syntax or a corrupt frame.
+// Decoding of one encoded frame of a compressed instance (JPEG through TurboJPEG, JPEG 2000 through
+// OpenJPEG) into native interleaved samples (R, G, B for colour), for single images the library
+// assembles itself. Thread-safe (one decoder per call); false for another syntax (lossless JPEG,
+// JPEG-LS), a frame whose size or components differ from the dataset's, or a corrupt frame.
 #pragma once
 
 #include <cstdint>

@@ -11,10 +11,10 @@
 namespace module_test {
 namespace {
 
-Ref<ISeSlideFlagProvider> AnnotationsOf(const SinglesSlide& slide, HRESULT expected = S_OK) {
+ComPtr<ISeSlideFlagProvider> AnnotationsOf(const SinglesSlide& slide, HRESULT expected = S_OK) {
   Variant value;
   EXPECT_EQ(slide->get_Properties(1009, &value), expected);
-  Ref<ISeSlideFlagProvider> provider;
+  ComPtr<ISeSlideFlagProvider> provider;
   if (value.v.vt == VT_DISPATCH && value.v.pdispVal != nullptr) {
     EXPECT_EQ(value.v.pdispVal->QueryInterface(IID_ISeSlideFlagProvider, provider.OutVoid()), S_OK);
   }
@@ -22,8 +22,8 @@ Ref<ISeSlideFlagProvider> AnnotationsOf(const SinglesSlide& slide, HRESULT expec
 }
 
 template <class T>
-Ref<T> As(IUnknown* object, REFIID iid) {
-  Ref<T> result;
+ComPtr<T> As(IUnknown* object, REFIID iid) {
+  ComPtr<T> result;
   EXPECT_EQ(object->QueryInterface(iid, result.OutVoid()), S_OK);
   return result;
 }
@@ -36,7 +36,7 @@ struct Attributes {
 
 Attributes AttributesOf(ISeSlideFlagProvider* provider, LONG index) {
   Attributes result;
-  Ref<IUnknown> record;
+  ComPtr<IUnknown> record;
   EXPECT_EQ(provider->get_Data(index, record.Out()), S_OK);
   auto flag = As<ISeSlideFlagDataRec>(record.Get(), IID_ISeSlideFlagDataRec);
   Variant array;
@@ -92,7 +92,7 @@ TEST(Annotations, FlagRecordsOfAGeneratedSlide) {
   EXPECT_EQ(AttributesOf(provider.Get(), 9).entries, ellipse.entries);
 
   // The rectangle around the centre of the upper left quarter: 256 +- 76.8, 192 +- 76.8 pixels.
-  Ref<IUnknown> record;
+  ComPtr<IUnknown> record;
   provider->get_Data(10, record.Out());
   auto flag = As<ISeSlideFlagDataRec>(record.Get(), IID_ISeSlideFlagDataRec);
   LONG left = 0, top = 0, right = 0, bottom = 0;
@@ -130,7 +130,7 @@ TEST(Annotations, TmaMarkersWalkedByTheCursor) {
     VARIANT_BOOL more = VARIANT_FALSE, read = VARIANT_FALSE;
     collection->HasNext(&more);
     EXPECT_EQ(more, VARIANT_TRUE) << i;
-    Ref<IKLVBinAnnotDataBase> data;
+    ComPtr<IKLVBinAnnotDataBase> data;
     ASSERT_EQ(collection->ReadNext(data.Out(), &read), S_OK);
     EXPECT_EQ(read, VARIANT_TRUE);
     EXPECT_NE(data.Get(), nullptr);
@@ -141,7 +141,7 @@ TEST(Annotations, TmaMarkersWalkedByTheCursor) {
   }
   VARIANT_BOOL more = VARIANT_TRUE, read = VARIANT_TRUE;
   collection->HasNext(&more);
-  Ref<IKLVBinAnnotDataBase> none;
+  ComPtr<IKLVBinAnnotDataBase> none;
   EXPECT_EQ(collection->ReadNext(none.Out(), &read), S_OK);
   EXPECT_EQ(more, VARIANT_FALSE);
   EXPECT_EQ(read, VARIANT_FALSE);
@@ -159,9 +159,9 @@ TEST(Annotations, TmaMarkersWalkedByTheCursor) {
   EXPECT_EQ(collection->ReadNextN(2, &array, &readCount), E_NOTIMPL);
   EXPECT_EQ(readCount, 0);
   ASSERT_EQ(collection->ResetPosition(), S_OK);
-  Ref<IKLVBinAnnotCollectionBase> filtered;
+  ComPtr<IKLVBinAnnotCollectionBase> filtered;
   ASSERT_EQ(collection->Filter(nullptr, nullptr, filtered.Out()), S_OK);
-  Ref<IKLVBinAnnotDataBase> first;
+  ComPtr<IKLVBinAnnotDataBase> first;
   ASSERT_EQ(filtered->ReadNext(first.Out(), &read), S_OK);
   BSTR name = nullptr;
   marker->get_Name(&name);
@@ -198,7 +198,7 @@ TEST(Annotations, RealBulkAnnotationsOfTheRgbSlide) {
     EXPECT_EQ(attributes.type, "SlideFlag");
     ASSERT_EQ(attributes.entries.size(), 8u);
     EXPECT_EQ(attributes.entries[0].first, "Caption");
-    Ref<IUnknown> record;
+    ComPtr<IUnknown> record;
     provider->get_Data(i, record.Out());
     LONG left = 0, top = 0, right = 0, bottom = 0;
     ASSERT_EQ(As<ISeSlideFlagDataRec>(record.Get(), IID_ISeSlideFlagDataRec)->GetBoundRect(&left, &top, &right, &bottom),
@@ -214,12 +214,12 @@ TEST(Annotations, RealBulkAnnotationsOfTheRgbSlide) {
 }
 
 // An annotations object over hand-made records.
-Ref<ISeSlideFlagProvider> Crafted(const dicominterop::AnnotationSet& set) {
+ComPtr<ISeSlideFlagProvider> Crafted(const dicominterop::AnnotationSet& set) {
   auto sets = std::make_shared<std::vector<std::shared_ptr<const dicominterop::AnnotationSet>>>();
   sets->push_back(std::make_shared<dicominterop::AnnotationSet>(set));
   CWSIAnnotations annotations;
   annotations.Assign(sets);
-  Ref<ISeSlideFlagProvider> provider;
+  ComPtr<ISeSlideFlagProvider> provider;
   EXPECT_EQ(ComWSIAnnotations::CreateBound(annotations, 0.5, 0.5, provider.Out()), S_OK);
   return provider;
 }
@@ -266,7 +266,7 @@ TEST(Annotations, RecordsShapedAsAFileMayHoldThem) {
   const GUID wanted{0x0123ABCD, 0x4567, 0x89EF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
   struct Row { LONG cursor; bool parsed; bool hasGeometry; };
   for (const Row& row : {Row{0, true, true}, Row{1, true, false}, Row{2, false, false}}) {
-    Ref<IKLVBinAnnotDataBase> found;
+    ComPtr<IKLVBinAnnotDataBase> found;
     VARIANT_BOOL read = VARIANT_FALSE;
     ASSERT_EQ(collection->ReadNext(found.Out(), &read), S_OK);
     ASSERT_EQ(data->get_InstanceGUID(&guid), S_OK);
@@ -274,7 +274,7 @@ TEST(Annotations, RecordsShapedAsAFileMayHoldThem) {
     EXPECT_EQ(marker->get_OuterDiameter(&outer), row.hasGeometry ? S_OK : E_FAIL) << row.cursor;
   }
   // The lower-case text of record 1 does not match: the first upper-case one wins.
-  Ref<IKLVBinAnnotDataBase> found;
+  ComPtr<IKLVBinAnnotDataBase> found;
   VARIANT_BOOL hit = VARIANT_FALSE;
   ASSERT_EQ(collection->FindByInstanceGUID(wanted, found.Out(), &hit), S_OK);
   EXPECT_EQ(hit, VARIANT_TRUE);

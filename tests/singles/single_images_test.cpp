@@ -97,7 +97,7 @@ TEST(SingleImages, LabelDecodesAsPillowDecodesItTwice) {
   const std::vector<BYTE> reference = PillowLabel(path / "label.dcm");
   ASSERT_EQ(reference.size(), 320u * 320 * 3);
   for (int round = 0; round < 2; ++round) {
-    Ref<IKLVBitmapImage> bitmap;
+    ComPtr<IKLVBitmapImage> bitmap;
     ASSERT_EQ(slide->GetSingleImage(100, bitmap.Out()), S_OK);
     EXPECT_FALSE(slide.impl->m_singleImages[0].Loaded());  // released after the hand-out
     const BitmapPixels pixels = Pixels(bitmap.Get());
@@ -110,10 +110,10 @@ TEST(SingleImages, LabelDecodesAsPillowDecodesItTwice) {
     }
     EXPECT_EQ(differing, 0u) << "round " << round;
   }
-  Ref<IKLVBitmapImage> none;
+  ComPtr<IKLVBitmapImage> none;
   EXPECT_EQ(slide->GetSingleImage(101, none.Out()), kImageNotAvailable);
   EXPECT_EQ(slide->GetSingleImage(99, none.Out()), E_INVALIDARG);
-  Ref<IKLVBitmapImage> overview;
+  ComPtr<IKLVBitmapImage> overview;
   ASSERT_EQ(slide->GetSingleImage(103, overview.Out()), S_OK);
   EXPECT_EQ(Pixels(overview.Get()).width, 600);
 }
@@ -125,7 +125,7 @@ TEST(SingleImages, SlideWithoutLabelOrOverview) {
   EXPECT_EQ(Property(slide, 100, 502), 0);
   EXPECT_EQ(Property(slide, 100, 500, kLabelNotReadable), -1);
   EXPECT_EQ(Property(slide, 103, 500, kImageNotAvailable), -1);
-  Ref<IKLVBitmapImage> bitmap;
+  ComPtr<IKLVBitmapImage> bitmap;
   EXPECT_EQ(slide->GetSingleImage(100, bitmap.Out()), kLabelNotReadable);
   EXPECT_EQ(slide->GetSingleImage(102, bitmap.Out()), kLabelNotReadable);
   EXPECT_EQ(slide->GetSingleImage(103, bitmap.Out()), kImageNotAvailable);
@@ -141,7 +141,7 @@ TEST(SingleImages, TiledLabelIsAssembled) {
     ASSERT_FALSE(path.empty());
     auto slide = OpenSinglesSlide(path);
     EXPECT_EQ(Property(slide, 100, 500), 320) << syntax;
-    Ref<IKLVBitmapImage> bitmap;
+    ComPtr<IKLVBitmapImage> bitmap;
     ASSERT_EQ(slide->GetSingleImage(100, bitmap.Out()), S_OK) << syntax;
     const BitmapPixels pixels = Pixels(bitmap.Get());
     ASSERT_EQ(pixels.height, 320);

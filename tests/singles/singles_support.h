@@ -2,7 +2,6 @@
 // object on a generated or real slide, VARIANT and bitmap holders, and one-line Python answers.
 #pragma once
 
-#include <KLVComponentInterfaces.h>
 #include <KLVComponents.h>
 #include <objbase.h>
 
@@ -23,7 +22,7 @@ class SinglesAccess : public ScriptedSlideAccess {
 };
 
 struct SinglesSlide {
-  Ref<IKLVZorvel3> ref;
+  ComPtr<IKLVZorvel3> ref;
   SinglesAccess* impl = nullptr;
   IKLVZorvel3* operator->() const { return ref.Get(); }
 };
@@ -52,8 +51,8 @@ inline std::string Narrow(BSTR text) {
   return text == nullptr ? std::string() : std::string(text, text + SysStringLen(text));
 }
 
-inline Ref<IKLVBitmapImage> NewBitmap() {
-  Ref<IKLVBitmapImage> bitmap;
+inline ComPtr<IKLVBitmapImage> NewBitmap() {
+  ComPtr<IKLVBitmapImage> bitmap;
   EXPECT_EQ(ZorvelComponentsRegister(), S_OK);
   EXPECT_EQ(CoCreateInstance(CLSID_KLVBitmapImage, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVBitmapImage,
                              bitmap.OutVoid()),
