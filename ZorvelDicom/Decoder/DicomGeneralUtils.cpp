@@ -2,15 +2,13 @@
 // The codec object is shared by every decode stage; this class adds no lock and makes no copy.
 #include "DicomGeneralUtils.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-
 #include <cstring>
 
 #include <KLVInterfaces/KLVHostObjects.h>
 #include <KLVInterfaces/KLVImageCodec.h>
 #include <KLVZorvelHelper.h>
 #include <objbase.h>
+#include <ppl.h>
 #include <base/SeComHelper.h>
 #include <base/SeErrorHandler.h>
 
@@ -156,6 +154,19 @@ HRESULT CDicomImageDecoder::Decode(const BYTE* data, ULONG size, USHORT samplesP
   return S_OK;
 }
 
+HRESULT CDicomImageDecoder::DecodeExact(const BYTE* data, ULONG size, USHORT samplesPerPixel, BYTE* destination,
+                                        ULONG capacity, LONG width, LONG height) {
+  FrameLayout layout;
+  HRESULT hr = ReadLayout(data, size, samplesPerPixel, layout);
+  if (FAILED(hr)) return SeReportError(kSource, 233, hr, kDecode);
+  if (destination == nullptr || layout.width != width || layout.height != height || layout.byteCount() > capacity) {
+    return SeReportError(kSource, 233, E_FAIL, kDecode);
+  }
+  hr = DecodeInto(data, size, layout, destination);
+  if (FAILED(hr)) return SeReportError(kSource, 237, hr, kDecode);
+  return S_OK;
+}
+
 HRESULT CDicomImageDecoder::DecodeUncompressed(const BYTE* source, USHORT width, USHORT height,
                                                USHORT samplesPerPixel, USHORT bitsAllocated,
                                                IKLVBitmapImage* bitmap) {
@@ -203,8 +214,7 @@ void SwapRedAndBlue(const BYTE* source, LONG destinationStride, USHORT width, US
     lines(0, height);
     return;
   }
-  tbb::parallel_for(tbb::blocked_range<size_t>(0, height),
-                    [&](const tbb::blocked_range<size_t>& range) { lines(range.begin(), range.end()); });
+  Concurrency::parallel_for(size_t{0}, size_t{height}, [&](size_t y) { lines(y, y + 1); });
 }
 
 }  // namespace DicomGeneralUtils

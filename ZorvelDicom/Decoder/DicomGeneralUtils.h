@@ -34,6 +34,11 @@ class CDicomImageDecoder {
   HRESULT Decode(const BYTE* data, ULONG size, USHORT samplesPerPixel, BYTE* destination, ULONG* byteCount,
                  LONG* width, LONG* height);
 
+  // The frame must be width x height pixels and fit capacity bytes (lines of the frame's stride);
+  // otherwise E_FAIL and nothing is written.
+  HRESULT DecodeExact(const BYTE* data, ULONG size, USHORT samplesPerPixel, BYTE* destination, ULONG capacity,
+                      LONG width, LONG height);
+
   static HRESULT GetImageParams(USHORT samplesPerPixel, LONG width, LONG imageType, LONG& stride,
                                 LONG* pixelFormat = nullptr);
   // 1 or 2 into bytes; E_NOTIMPL for code 5 and unknown codes.
