@@ -135,8 +135,9 @@ CallResult ReadAnnotations(IKLVZorvel* slide, SlideAnnotations& annotations) {
     result = As(value.pdispVal, IID_ISeSlideFlagProvider, "ISeSlideFlagProvider", provider);
   }
   VariantClear(&value);
-  if (SUCCEEDED(result.hr)) result = ReadFlags(provider.Get(), annotations);
+  // Markers first: disconnecting after the flag records closes the object's annotation source.
   if (SUCCEEDED(result.hr)) result = ReadMarkers(provider.Get(), annotations);
+  if (SUCCEEDED(result.hr)) result = ReadFlags(provider.Get(), annotations);
   return result;
 }
 
