@@ -20,6 +20,12 @@
 #include "Slide/ZoomLevelWalks.h"
 
 struct RawTileSource;
+struct RegionSlide;
+struct RegionPlan;
+struct IKLVBitmapImage2;
+namespace Render {
+struct ChannelChoice;
+}
 // Report lines of a raw call's level preparation: binding the source, the level-9 walk, the
 // opening and the lookup of the level.
 struct RawReportLines {
@@ -161,6 +167,16 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT ComputeZStackData();
   HRESULT InitSlideData();
   HRESULT ComputeTileStrides(bool brightfield);
+  // Region rendering (DicomZorvelImage.cpp)
+  HRESULT OpenRegionLevel(LONG magnification, const Render::ChannelChoice& channels, RegionSlide& slide);
+  HRESULT ChooseRegionImage(LONG magnification, const Render::ChannelChoice& channels, bool extendedWalk,
+                            long difference, RegionSlide& slide);
+  HRESULT PrepareOutputBitmap(IKLVBitmapImage2* bitmap, LONG width, LONG height, LONG& stride, LONG strideIn,
+                              LONG formatIn, LONG imageType);
+  HRESULT PaintWhitePicture(IKLVBitmapImage* picture, LONG x1, LONG y1, LONG x2, LONG y2);
+  // 0x8000000A: the tile is being decoded by another request; the general path takes over.
+  HRESULT RenderFastTile(IKLVBitmapImage* picture, const RegionSlide& slide, const RegionPlan& plan);
+  HRESULT RenderRegion(IKLVBitmapImage* picture, const RegionSlide& slide, const RegionPlan& plan);
   // Raw tiles (DicomZorvelRawTiles.cpp)
   HRESULT LearnExtendedFocus();
   long RawFocus(LONG hostFocus) const;

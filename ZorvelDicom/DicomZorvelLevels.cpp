@@ -178,8 +178,9 @@ HRESULT CDicomZorvelImpl::InitSlideData() {
 
 // The image-type code of decoded tiles: colour brightfield or per-channel samples, 8 or 16 bits.
 static LONG OutputImageType(bool brightfield, bool highBitDepth, USHORT bitsStored) {
-  if (brightfield) return highBitDepth && bitsStored > 8 ? 2 : 1;
-  return highBitDepth && bitsStored >= 9 ? 6 : 4;
+  using KLVImageLayout::ImageType;
+  if (brightfield) return static_cast<LONG>(highBitDepth && bitsStored > 8 ? ImageType::Colour16 : ImageType::Colour8);
+  return static_cast<LONG>(highBitDepth && bitsStored >= 9 ? ImageType::Fluorescence16 : ImageType::Fluorescence8);
 }
 
 // Line lengths of decoded tiles in the output format and in the format of the real bit depth.

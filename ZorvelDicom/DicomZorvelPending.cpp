@@ -1,5 +1,5 @@
 // Slide-access methods whose behaviour is not part of this build yet: channel properties, single images,
-// scan maps and region rendering. Each answers E_NOTIMPL until it is built.
+// and scan maps. Each answers E_NOTIMPL until it is built.
 #include "DicomZorvelImpl.h"
 
 STDMETHODIMP CDicomZorvelImpl::GetChannelPropertyTags(VARIANT*, VARIANT*, VARIANT*) { return E_NOTIMPL; }
@@ -15,7 +15,3 @@ STDMETHODIMP CDicomZorvelImpl::GetSingleImagePropertyTags(LONG, VARIANT*, VARIAN
 STDMETHODIMP CDicomZorvelImpl::GetSingleImageProperties(LONG, LONG, VARIANT*) { return E_NOTIMPL; }
 
 STDMETHODIMP CDicomZorvelImpl::GetSingleImage(LONG, IKLVBitmapImage**) { return E_NOTIMPL; }
-
-STDMETHODIMP CDicomZorvelImpl::GetImage(LONG, LONG, LONG, LONG, LONG, LONG, LONG, LONG, IKLVBitmapImage*) {
-  return E_NOTIMPL;
-}

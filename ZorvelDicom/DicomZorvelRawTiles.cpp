@@ -4,6 +4,7 @@
 // a shared reference to the zoom image.
 #include <KLVMemoryBufferHelper.h>
 #include <base/SeComHelper.h>
+#include <zplatform/com_ptr.h>
 
 #include <cstdlib>
 #include <memory>
@@ -34,10 +35,7 @@ struct LibraryBlockFree {
 };
 using LibraryBlock = std::unique_ptr<uint8_t, LibraryBlockFree>;
 
-struct ComRelease {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-using ComBuffer = std::unique_ptr<IKLVMemoryBuffer, ComRelease>;
+using ComBuffer = ComPtr<IKLVMemoryBuffer>;
 
 bool IsRawTileSide(USHORT side, bool largeTiles) {
   return largeTiles ? side != 0 && side % kRawTileSide == 0 : side == kRawTileSide;
@@ -298,7 +296,7 @@ STDMETHODIMP CDicomZorvelImpl::GetImageRawBatchSA(LONG Channel, LONG ZStack, LON
       if (element == nullptr) continue;
       IKLVMemoryBuffer* buffer = nullptr;
       if (SUCCEEDED(element->QueryInterface(IID_IKLVMemoryBuffer, reinterpret_cast<void**>(&buffer)))) {
-        buffers[i].reset(buffer);
+        buffers[i].Reset(buffer);
         rawBuffers[i] = buffer;
       }
     }

@@ -3,7 +3,6 @@
 #include <base/SeSystemProperties.h>
 
 #include "Annotations/WSIAnnotations.h"
-#include "Com/ClassFactory.h"
 #include "Com/ComObject.h"
 #include "DicomZorvel.h"
 #include "ModuleLog.h"

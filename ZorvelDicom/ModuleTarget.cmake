@@ -8,23 +8,32 @@ add_library(ZorvelDicomSlideLogic STATIC
 target_include_directories(ZorvelDicomSlideLogic PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomSlideLogic PUBLIC Zorvel::Platform)
 
+# Pure region arithmetic and pixel kernels of region rendering, testable on their own.
+add_library(ZorvelDicomRender STATIC
+  ${_module_dir}/Render/RegionGeometry.cpp
+  ${_module_dir}/Render/ChannelSelection.cpp
+  ${_module_dir}/Render/TilePlacement.cpp
+  ${_module_dir}/Render/TileUnpack.cpp)
+target_include_directories(ZorvelDicomRender PUBLIC ${_module_dir})
+target_link_libraries(ZorvelDicomRender PUBLIC Zorvel::Platform)
+
 # The tile decoder: codec component by transfer syntax, image-type rules, uncompressed frames.
 add_library(ZorvelDicomDecoder STATIC ${_module_dir}/Decoder/DicomGeneralUtils.cpp)
 target_include_directories(ZorvelDicomDecoder PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomDecoder
-  PUBLIC Zorvel::CommonInterface Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils PRIVATE TBB::tbb)
+  PUBLIC Zorvel::CommonInterface Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils)
 
 # Everything of the module but its exports, as objects, so that white-box tests can link the same code.
 add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/ModuleObject.cpp
   ${_module_dir}/ModuleVersion.cpp
   ${_module_dir}/RegistrationFreeComModule.cpp
-  ${_module_dir}/Com/ClassFactory.cpp
   ${_module_dir}/DicomZorvel.cpp
   ${_module_dir}/DicomZorvelOpen.cpp
   ${_module_dir}/DicomZorvelLevels.cpp
   ${_module_dir}/DicomZorvelConfig.cpp
   ${_module_dir}/DicomZorvelPending.cpp
+  ${_module_dir}/DicomZorvelImage.cpp
   ${_module_dir}/DicomZorvelRawTiles.cpp
   ${_module_dir}/RawTiles/RawTileBatch.cpp
   ${_module_dir}/DicomZorvelProperties.cpp
@@ -40,11 +49,15 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/ProcessSettings.cpp
   ${_module_dir}/Pipeline/DirectorySourceAgent.cpp
   ${_module_dir}/Pipeline/SourceAgentHolder.cpp
+  ${_module_dir}/Pipeline/TileLoader.cpp
+  ${_module_dir}/Pipeline/TileRef.cpp
+  ${_module_dir}/Pipeline/ViewpartState.cpp
+  ${_module_dir}/Render/RegionRender.cpp
   ${_module_dir}/Annotations/WSIAnnotations.cpp
   ${_module_dir}/Annotations/WSIAnnotationsPending.cpp)
 target_include_directories(ZorvelDicomCore PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomCore PUBLIC
-  ZorvelDicomSlideLogic ZorvelDicomDecoder Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
+  ZorvelDicomSlideLogic ZorvelDicomRender ZorvelDicomDecoder Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
   Threads::Threads)
 # The outside components register their classes when loaded; the module loads them with itself.
 if(TARGET Zorvel::Components)

@@ -8,12 +8,13 @@
 #include <span>
 
 #include <unknwn.h>
+#include <zplatform/com_object.h>
 
 struct IGlobalInterfaceTable;
 
 namespace ZorvelCom {
 
-using InstanceCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
+using zplatform::com::InstanceCreator;
 using ClassFactoryCreator = HRESULT (*)(InstanceCreator creator, REFIID riid, void** ppv);
 
 // One creatable class. The cache cell holds the class factory in encoded form once created.

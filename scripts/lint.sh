@@ -25,6 +25,8 @@ ban 'std::(ifstream|fstream)|\bfopen\(|\bfread\(' 'positional reads (pread on th
 ban 'std::thread|std::jthread|pthread_create' 'the concurrency runtime (agents, message blocks, parallel loops)' ZorvelDicom SeUtils
 ban '\b(strtod|strtof|strtold|atof|sscanf)\(|std::sto[dfl]' 'std::from_chars or the locale-2057 conversion helpers' \
     DicomInterop components SeUtils/Base/source/base/SeErrorHandler* ZorvelDicom
+ban '\btbb::|<tbb/' 'the platform'\''s concurrency runtime (Concurrency::parallel_for, task_group), whose scheduler limits bind every loop' \
+    . ':!platform/concurrency'
 ban '(^|[^a-z_:])printf\(|std::cout|std::cerr|fprintf\(std(out|err)' 'a returned error code and the error log' "${library[@]}"
 
 # This code base describes itself; it never refers to an outside description document.

@@ -16,7 +16,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from slidegen import annotations, common, encoding, geometry, metadata, optical, pattern  # noqa: E402
+from slidegen import annotations, common, encoding, foreign, geometry, metadata, optical, pattern  # noqa: E402
 from slidegen.volume import InstancePlan, build_instance  # noqa: E402
 
 LEVEL0_TYPE = ["ORIGINAL", "PRIMARY", "VOLUME", "NONE"]
@@ -57,6 +57,11 @@ def parse_arguments(argv):
     p.add_argument("--annotations", choices=("2d", "3d"))
     p.add_argument("--private-metadata", action="store_true")
     p.add_argument("--metadata", action="append", default=[], metavar="KEY=VALUE")
+    p.add_argument("--frame-order", choices=("morton", "random"),
+                   help="level frames in this order, placed by per-frame positions, no Dimension Organization Type")
+    p.add_argument("--no-image-type", action="store_true", help="level instances without Image Type")
+    p.add_argument("--split-level", type=int, default=1, metavar="N", help="each level instance written as N parts")
+    p.add_argument("--concatenation", action="store_true", help="the parts of --split-level form a concatenation")
     p.add_argument("--series-uid")
     p.add_argument("--seed", type=int, default=1)
     return p.parse_args(argv)
@@ -74,6 +79,8 @@ def check_options(opts):
         return "--missing-tiles needs --organization sparse"
     if opts.bits == 16 and opts.channels == 0:
         return "--bits 16 needs fluorescence channels (--channels N)"
+    if opts.split_level < 1 or (opts.concatenation and opts.split_level < 2):
+        return "--split-level must be positive and --concatenation needs --split-level 2 or more"
     if any("=" not in kv for kv in opts.metadata):
         return "--metadata takes KEY=VALUE"
     return encoding.check_combination(opts.syntax, opts.bits, opts.offset_table, opts.fragments)
@@ -137,12 +144,13 @@ def write_images(opts, plans, samples, bits):
     records = []
     for number, plan in enumerate(plans, start=1):
         single = plan.picture is not None
-        ds, entry = build_instance(plan, opts, 3 if single else samples, 8 if single else bits, number)
-        entry["file"] = file_name(plan)
-        if single:
-            entry["level"] = None
-        ds.save_as(os.path.join(opts.outdir, entry["file"]), write_like_original=False)
-        records.append(entry)
+        for part in foreign.parts(plan, opts):
+            ds, entry = build_instance(plan, opts, 3 if single else samples, 8 if single else bits, number, part)
+            entry["file"] = file_name(plan).replace(".dcm", f"_part{part}.dcm" if part else ".dcm")
+            if single:
+                entry["level"] = None
+            ds.save_as(os.path.join(opts.outdir, entry["file"]), write_like_original=False)
+            records.append(entry)
     return records
 
 

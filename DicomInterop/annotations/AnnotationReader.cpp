@@ -16,8 +16,6 @@
 namespace dicominterop {
 namespace {
 
-using gdcm::Tag;
-
 struct Group {
   int32_t kind = 0;
   uint32_t pointsPerAnnotation = 0;  // 0: variable, from the point index list
@@ -43,7 +41,7 @@ bool IsTmaGroup(const std::string& label, const std::string& typeMeaning) {
          text.rfind("tma", 0) == 0;
 }
 
-std::vector<double> Coordinates(const gdcm::DataSet& group) {
+std::vector<double> Coordinates(const Dataset& group) {
   const std::vector<uint8_t> doubles = attr::Bytes(group, Tag(0x0066, 0x0022));
   std::vector<double> values;
   if (!doubles.empty()) {
@@ -62,7 +60,7 @@ std::vector<double> Coordinates(const gdcm::DataSet& group) {
 }
 
 // Start (0-based value index) of each annotation's coordinates, plus the end of the last.
-std::vector<size_t> AnnotationStarts(const gdcm::DataSet& group, const Group& kind, size_t count, size_t dims,
+std::vector<size_t> AnnotationStarts(const Dataset& group, const Group& kind, size_t count, size_t dims,
                                      size_t valueCount) {
   std::vector<size_t> starts;
   if (kind.pointsPerAnnotation > 0) {
@@ -79,7 +77,7 @@ std::vector<size_t> AnnotationStarts(const gdcm::DataSet& group, const Group& ki
   return starts;
 }
 
-std::vector<double> Measurements(const gdcm::DataSet& group, size_t count) {
+std::vector<double> Measurements(const Dataset& group, size_t count) {
   std::vector<double> values(count, NAN);
   attr::FirstItem measurement(group, Tag(0x0066, 0x0121));
   if (!measurement) return values;
@@ -95,7 +93,7 @@ std::vector<double> Measurements(const gdcm::DataSet& group, size_t count) {
   return values;
 }
 
-uint32_t GroupColour(const gdcm::DataSet& group) {
+uint32_t GroupColour(const Dataset& group) {
   const std::vector<double> lab = attr::Numbers(group, Tag(0x0062, 0x000d));
   if (lab.size() < 3) return 0x00ffff00;  // yellow when no display colour is recommended
   return CieLabToRgb(static_cast<uint16_t>(lab[0]), static_cast<uint16_t>(lab[1]), static_cast<uint16_t>(lab[2]));
@@ -122,7 +120,7 @@ void AddAnnotation(AnnotationSet& set, const std::vector<double>& values, size_t
   if (set.is3D) set.pointsZ.push_back(std::move(z));
 }
 
-void ReadGroup(const gdcm::DataSet& group, AnnotationSet& set) {
+void ReadGroup(const Dataset& group, AnnotationSet& set) {
   Group kind = GroupKind(attr::Text(group, Tag(0x0070, 0x0023)));
   const size_t dims = set.is3D ? 3 : 2;
   const std::vector<double> values = Coordinates(group);
@@ -154,32 +152,22 @@ void ReadGroup(const gdcm::DataSet& group, AnnotationSet& set) {
 
 }  // namespace
 
-std::shared_ptr<const AnnotationSet> ReadAnnotationSet(const gdcm::DataSet& ds) {
+std::shared_ptr<const AnnotationSet> ReadAnnotationSet(const Dataset& ds) {
   auto set = std::make_shared<AnnotationSet>();
   set->is3D = attr::Text(ds, Tag(0x006a, 0x0001)) == "3D";
-  gdcm::SmartPointer<gdcm::SequenceOfItems> groups = attr::Sequence(ds, Tag(0x006a, 0x0002));
-  if (groups) {
-    for (size_t i = 1; i <= groups->GetNumberOfItems(); ++i) ReadGroup(groups->GetItem(i).GetNestedDataSet(), *set);
-  }
+  for (const Dataset& group : attr::Items(ds, Tag(0x006a, 0x0002))) ReadGroup(group, *set);
   return set;
 }
 
-void ReadAnnotationReferences(const gdcm::DataSet& ds, InstanceInfo& info) {
-  if (auto series = attr::Sequence(ds, Tag(0x0008, 0x1115))) {
-    for (size_t i = 1; i <= series->GetNumberOfItems(); ++i) {
-      const gdcm::DataSet& item = series->GetItem(i).GetNestedDataSet();
-      info.referencedSeries.push_back(attr::Text(item, Tag(0x0020, 0x000e)));
-      if (auto instances = attr::Sequence(item, Tag(0x0008, 0x114a))) {
-        for (size_t k = 1; k <= instances->GetNumberOfItems(); ++k) {
-          info.referencedInstances.push_back(attr::Text(instances->GetItem(k).GetNestedDataSet(), Tag(0x0008, 0x1155)));
-        }
-      }
+void ReadAnnotationReferences(const Dataset& ds, InstanceInfo& info) {
+  for (const Dataset& item : attr::Items(ds, Tag(0x0008, 0x1115))) {
+    info.referencedSeries.push_back(attr::Text(item, Tag(0x0020, 0x000e)));
+    for (const Dataset& instance : attr::Items(item, Tag(0x0008, 0x114a))) {
+      info.referencedInstances.push_back(attr::Text(instance, Tag(0x0008, 0x1155)));
     }
   }
-  if (auto images = attr::Sequence(ds, Tag(0x0008, 0x1140))) {
-    for (size_t i = 1; i <= images->GetNumberOfItems(); ++i) {
-      info.referencedInstances.push_back(attr::Text(images->GetItem(i).GetNestedDataSet(), Tag(0x0008, 0x1155)));
-    }
+  for (const Dataset& image : attr::Items(ds, Tag(0x0008, 0x1140))) {
+    info.referencedInstances.push_back(attr::Text(image, Tag(0x0008, 0x1155)));
   }
 }
 

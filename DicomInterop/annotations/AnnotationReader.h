@@ -1,18 +1,18 @@
-// Reads Microscopy Bulk Simple Annotations datasets (GDCM) into AnnotationSet columns, and the
+// Reads Microscopy Bulk Simple Annotations datasets into AnnotationSet columns, and the
 // series / instances they reference. Malformed groups are skipped; null only on no usable data.
 #pragma once
 
 #include <memory>
 
-#include <gdcmDataSet.h>
+#include "../dataset/Dataset.h"
 
 #include "../dataset/InstanceInfo.h"
 #include "AnnotationSet.h"
 
 namespace dicominterop {
 
-std::shared_ptr<const AnnotationSet> ReadAnnotationSet(const gdcm::DataSet& ds);
-void ReadAnnotationReferences(const gdcm::DataSet& ds, InstanceInfo& info);
+std::shared_ptr<const AnnotationSet> ReadAnnotationSet(const Dataset& ds);
+void ReadAnnotationReferences(const Dataset& ds, InstanceInfo& info);
 
 // "2.25.<decimal>" UIDs are UUIDs (PS3.5 B.2): their UUID text plus `index`, upper case,
 // 8-4-4-4-12; empty for other UIDs.

@@ -1,36 +1,45 @@
-// Typed reads of attributes from a GDCM dataset (see Attributes.h).
-// Binary values are little endian as GDCM keeps them in memory.
+// Typed reads of attributes from a parsed Dataset (see Attributes.h).
 #include "Attributes.h"
 
 #include <charconv>
 #include <cstring>
 
-#include <gdcmDict.h>
-#include <gdcmDicts.h>
-#include <gdcmGlobal.h>
-
 namespace dicominterop::attr {
 namespace {
 
-gdcm::VR VrOf(const gdcm::DataElement& de) {
-  const gdcm::VR vr = de.GetVR();
-  if (vr != gdcm::VR::INVALID && vr != gdcm::VR::UN) return vr;
-  static const gdcm::Dicts& dicts = gdcm::Global::GetInstance().GetDicts();
-  return dicts.GetDictEntry(de.GetTag()).GetVR();
+std::span<const uint8_t> ValueOf(const Dataset& ds, uint32_t tag) {
+  const DataElement* e = ds.Find(tag);
+  return e && !e->sequence ? e->value : std::span<const uint8_t>();
 }
 
-const gdcm::ByteValue* ValueOf(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
-  if (!ds.FindDataElement(tag)) return nullptr;
-  return ds.GetDataElement(tag).GetByteValue();
+// VR of the binary attributes read here, for files without explicit VRs.
+const char* ImplicitVr(uint32_t tag) {
+  switch (tag) {
+    case tags::kSamplesPerPixel: case tags::kRows: case tags::kColumns: case tags::kBitsAllocated:
+    case tags::kBitsStored: case tags::kPaletteDescriptor: case tags::kLightPathWavelength:
+    case tags::kImagePathWavelength: case tags::kLightPathPassBand: case tags::kImagePathPassBand:
+    case Tag(0x0062, 0x000d):  // Recommended Display CIELab Value
+      return "US";
+    case tags::kTotalPixelMatrixColumns: case tags::kTotalPixelMatrixRows: case tags::kTotalPixelMatrixFocalPlanes:
+    case tags::kNumberOfFocalPlanes: case tags::kConcatenationFrameOffset:
+    case Tag(0x006a, 0x000c):  // Number of Annotations
+      return "UL";
+    case tags::kColumnPositionInTotalMatrix: case tags::kRowPositionInTotalMatrix:
+      return "SL";
+    case tags::kAcquisitionDuration:
+      return "FD";
+    default:
+      return "";
+  }
 }
 
 template <class T>
-void AppendBinary(const gdcm::ByteValue& bv, std::vector<double>& out) {
-  const size_t n = bv.GetLength() / sizeof(T);
+void AppendBinary(std::span<const uint8_t> bytes, std::vector<double>& out) {
+  const size_t n = bytes.size() / sizeof(T);
   out.reserve(out.size() + n);
   for (size_t i = 0; i < n; ++i) {
     T v;
-    std::memcpy(&v, bv.GetPointer() + i * sizeof(T), sizeof(T));
+    std::memcpy(&v, bytes.data() + i * sizeof(T), sizeof(T));
     out.push_back(static_cast<double>(v));
   }
 }
@@ -39,6 +48,10 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   return s;
+}
+
+std::string_view AsText(std::span<const uint8_t> value) {
+  return std::string_view(reinterpret_cast<const char*>(value.data()), value.size());
 }
 
 }  // namespace
@@ -52,17 +65,13 @@ std::optional<double> ParseDecimal(std::string_view text) {
   return value;
 }
 
-std::string Text(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
-  const gdcm::ByteValue* bv = ValueOf(ds, tag);
-  if (!bv || !bv->GetPointer()) return {};
-  return std::string(Trim(std::string_view(bv->GetPointer(), bv->GetLength())));
-}
+std::string Text(const Dataset& ds, uint32_t tag) { return std::string(Trim(AsText(ValueOf(ds, tag)))); }
 
-std::vector<std::string> Texts(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
+std::vector<std::string> Texts(const Dataset& ds, uint32_t tag) {
   std::vector<std::string> values;
-  const gdcm::ByteValue* bv = ValueOf(ds, tag);
-  if (!bv || !bv->GetPointer()) return values;
-  std::string_view all(bv->GetPointer(), bv->GetLength());
+  const DataElement* e = ds.Find(tag);
+  if (!e || e->sequence) return values;
+  const std::string_view all = AsText(e->value);
   size_t start = 0;
   while (start <= all.size()) {
     size_t end = all.find('\\', start);
@@ -73,61 +82,58 @@ std::vector<std::string> Texts(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
   return values;
 }
 
-std::vector<double> Numbers(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
+std::vector<double> Numbers(const Dataset& ds, uint32_t tag) {
   std::vector<double> out;
-  if (!ds.FindDataElement(tag)) return out;
-  const gdcm::DataElement& de = ds.GetDataElement(tag);
-  const gdcm::ByteValue* bv = de.GetByteValue();
-  if (!bv || !bv->GetPointer()) return out;
-  switch (static_cast<long long>(VrOf(de))) {
-    case gdcm::VR::US: AppendBinary<uint16_t>(*bv, out); break;
-    case gdcm::VR::SS: AppendBinary<int16_t>(*bv, out); break;
-    case gdcm::VR::UL: AppendBinary<uint32_t>(*bv, out); break;
-    case gdcm::VR::SL: AppendBinary<int32_t>(*bv, out); break;
-    case gdcm::VR::FL: AppendBinary<float>(*bv, out); break;
-    case gdcm::VR::FD: AppendBinary<double>(*bv, out); break;
-    case gdcm::VR::UV: AppendBinary<uint64_t>(*bv, out); break;
-    case gdcm::VR::SV: AppendBinary<int64_t>(*bv, out); break;
-    default:
-      for (const std::string& t : Texts(ds, tag)) {
-        if (auto v = ParseDecimal(t)) out.push_back(*v);
-      }
+  const DataElement* e = ds.Find(tag);
+  if (!e || e->sequence) return out;
+  const std::string_view vr = e->vr[0] ? std::string_view(e->vr, 2) : std::string_view(ImplicitVr(tag));
+  if (vr == "US") AppendBinary<uint16_t>(e->value, out);
+  else if (vr == "SS") AppendBinary<int16_t>(e->value, out);
+  else if (vr == "UL") AppendBinary<uint32_t>(e->value, out);
+  else if (vr == "SL") AppendBinary<int32_t>(e->value, out);
+  else if (vr == "FL") AppendBinary<float>(e->value, out);
+  else if (vr == "FD") AppendBinary<double>(e->value, out);
+  else if (vr == "UV") AppendBinary<uint64_t>(e->value, out);
+  else if (vr == "SV") AppendBinary<int64_t>(e->value, out);
+  else {
+    for (const std::string& t : Texts(ds, tag)) {
+      if (auto v = ParseDecimal(t)) out.push_back(*v);
+    }
   }
   return out;
 }
 
-std::optional<double> Number(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
+std::optional<double> Number(const Dataset& ds, uint32_t tag) {
   std::vector<double> v = Numbers(ds, tag);
   if (v.empty()) return std::nullopt;
   return v.front();
 }
 
-std::vector<uint8_t> Bytes(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
-  const gdcm::ByteValue* bv = ValueOf(ds, tag);
-  if (!bv || !bv->GetPointer()) return {};
-  const auto* p = reinterpret_cast<const uint8_t*>(bv->GetPointer());
-  return std::vector<uint8_t>(p, p + bv->GetLength());
+std::vector<uint8_t> Bytes(const Dataset& ds, uint32_t tag) {
+  const std::span<const uint8_t> value = ValueOf(ds, tag);
+  return std::vector<uint8_t>(value.begin(), value.end());
 }
 
-std::vector<uint64_t> UInt64s(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
-  const std::vector<uint8_t> bytes = Bytes(ds, tag);
+std::vector<uint64_t> UInt64s(const Dataset& ds, uint32_t tag) {
+  const std::span<const uint8_t> bytes = ValueOf(ds, tag);
   std::vector<uint64_t> values(bytes.size() / 8);
   if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * 8);
   return values;
 }
 
-gdcm::SmartPointer<gdcm::SequenceOfItems> Sequence(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
-  if (!ds.FindDataElement(tag)) return nullptr;
-  return ds.GetDataElement(tag).GetValueAsSQ();
+std::span<const Dataset> Items(const Dataset& ds, uint32_t tag) {
+  const DataElement* e = ds.Find(tag);
+  return e && e->sequence ? std::span<const Dataset>(e->items) : std::span<const Dataset>();
 }
 
-FirstItem::FirstItem(const gdcm::DataSet& ds, const gdcm::Tag& tag) : sequence(Sequence(ds, tag)) {
-  if (sequence && sequence->GetNumberOfItems() > 0) item = &sequence->GetItem(1).GetNestedDataSet();
+FirstItem::FirstItem(const Dataset& ds, uint32_t tag) {
+  const std::span<const Dataset> items = Items(ds, tag);
+  if (!items.empty()) item = &items.front();
 }
 
-std::string CodeMeaning(const gdcm::DataSet& ds, const gdcm::Tag& tag) {
+std::string CodeMeaning(const Dataset& ds, uint32_t tag) {
   FirstItem item(ds, tag);
-  return item ? Text(*item, gdcm::Tag(0x0008, 0x0104)) : std::string();
+  return item ? Text(*item, tags::kCodeMeaning) : std::string();
 }
 
 }  // namespace dicominterop::attr

@@ -1,29 +1,27 @@
-// Reads one file's dataset with gdcm::Reader::ReadUpToTag (Pixel Data is never loaded) and
-// extracts the attributes the slide reader uses. Geometry and optical paths: WsiAttributes.cpp.
+// Reads one file's dataset with ParseFile (Pixel Data is never loaded) and extracts the
+// attributes the slide reader uses. Geometry and optical paths: WsiAttributes.cpp.
 #include "DatasetReader.h"
 
-#include <sys/stat.h>
+#include <new>
 
-#include <gdcmReader.h>
-
-#include "../annotations/AnnotationReader.h"
 #include "Attributes.h"
-#include "GdcmErrors.h"
+#include "FileParser.h"
 #include "PerFrameGroups.h"
-#include "StructureWalk.h"
+#include "PixelFile.h"
 #include "WsiAttributes.h"
 
 namespace dicominterop {
 namespace {
 
-using gdcm::Tag;
 using namespace DicomInteropDefines;
 
-const Tag kPixelData(0x7fe0, 0x0010);
-const Tag kPerFrameGroups(0x5200, 0x9230);  // read by ReadPerFramePositions, not by the toolkit
+constexpr uint64_t kMinFrameBytes = 8;
 
-ImageFlavor FlavorOf(const gdcm::DataSet& ds) {
-  const std::vector<std::string> type = attr::Texts(ds, Tag(0x0008, 0x0008));
+// An instance of the whole-slide class without Image Type is a pyramid image: early writers
+// leave it out of level images, while label, overview and thumbnail always state their kind.
+ImageFlavor FlavorOf(const Dataset& ds) {
+  if (!ds.Find(tags::kImageType)) return ImageFlavor::Volume;
+  const std::vector<std::string> type = attr::Texts(ds, tags::kImageType);
   if (type.size() < 3) return ImageFlavor::Other;
   if (type[2] == "VOLUME") return ImageFlavor::Volume;
   if (type[2] == "LABEL") return ImageFlavor::Label;
@@ -34,7 +32,7 @@ ImageFlavor FlavorOf(const gdcm::DataSet& ds) {
 
 // Private block "ZORVEL WSI METADATA": the creator may reserve any block xx of group 0x0029;
 // its data element is (0029,xx10), UTF-8 "Key=Value" lines.
-void ReadPrivateBlock(const gdcm::DataSet& ds, InstanceInfo& info) {
+void ReadPrivateBlock(const Dataset& ds, InstanceInfo& info) {
   for (uint16_t block = 0x10; block <= 0xff; ++block) {
     if (attr::Text(ds, Tag(0x0029, block)) != "ZORVEL WSI METADATA") continue;
     const std::vector<uint8_t> bytes = attr::Bytes(ds, Tag(0x0029, static_cast<uint16_t>((block << 8) | 0x10)));
@@ -52,74 +50,81 @@ void ReadPrivateBlock(const gdcm::DataSet& ds, InstanceInfo& info) {
   }
 }
 
-void ReadDescriptive(const gdcm::DataSet& ds, InstanceInfo& info) {
-  info.sopInstanceUid = attr::Text(ds, Tag(0x0008, 0x0018));
-  info.seriesUid = attr::Text(ds, Tag(0x0020, 0x000e));
-  info.studyUid = attr::Text(ds, Tag(0x0020, 0x000d));
-  info.frameOfReferenceUid = attr::Text(ds, Tag(0x0020, 0x0052));
-  info.acquisitionDateTime = attr::Text(ds, Tag(0x0008, 0x002a));
-  info.timezoneOffset = attr::Text(ds, Tag(0x0008, 0x0201));
-  info.acquisitionDuration = attr::Number(ds, Tag(0x0018, 0x9073)).value_or(NAN);
-  info.manufacturer = attr::Text(ds, Tag(0x0008, 0x0070));
-  info.modelName = attr::Text(ds, Tag(0x0008, 0x1090));
-  info.deviceSerial = attr::Text(ds, Tag(0x0018, 0x1000));
-  info.softwareVersions = attr::Texts(ds, Tag(0x0018, 0x1020));
-  info.lossyRatio = attr::Number(ds, Tag(0x0028, 0x2112)).value_or(NAN);
-  info.labelText = attr::Text(ds, Tag(0x2200, 0x0002));
-  info.barcode = attr::Text(ds, Tag(0x2200, 0x0005));
-  info.containerId = attr::Text(ds, Tag(0x0040, 0x0512));
+void ReadDescriptive(const Dataset& ds, InstanceInfo& info) {
+  info.sopInstanceUid = attr::Text(ds, tags::kSopInstanceUid);
+  info.seriesUid = attr::Text(ds, tags::kSeriesInstanceUid);
+  info.studyUid = attr::Text(ds, tags::kStudyInstanceUid);
+  info.frameOfReferenceUid = attr::Text(ds, tags::kFrameOfReferenceUid);
+  info.acquisitionDateTime = attr::Text(ds, tags::kAcquisitionDateTime);
+  info.timezoneOffset = attr::Text(ds, tags::kTimezoneOffset);
+  info.acquisitionDuration = attr::Number(ds, tags::kAcquisitionDuration).value_or(NAN);
+  info.manufacturer = attr::Text(ds, tags::kManufacturer);
+  info.modelName = attr::Text(ds, tags::kModelName);
+  info.deviceSerial = attr::Text(ds, tags::kDeviceSerialNumber);
+  info.softwareVersions = attr::Texts(ds, tags::kSoftwareVersions);
+  info.lossyRatio = attr::Number(ds, tags::kLossyRatio).value_or(NAN);
+  info.labelText = attr::Text(ds, tags::kLabelText);
+  info.barcode = attr::Text(ds, tags::kBarcodeValue);
+  info.containerId = attr::Text(ds, tags::kContainerIdentifier);
   ReadPrivateBlock(ds, info);
 }
 
-void ReadPixelDataLocation(const gdcm::DataSet& ds, const FileStructure& structure, InstanceInfo& info) {
-  info.implicitVr = info.syntax == WSI_TS_IMPLICIT_VR_LITTLE_ENDIAN;
-  info.bigEndian = info.syntax == WSI_TS_EXPLICIT_VR_BIG_ENDIAN;
-  info.extendedOffsets = attr::UInt64s(ds, Tag(0x7fe0, 0x0001));
-  info.extendedLengths = attr::UInt64s(ds, Tag(0x7fe0, 0x0002));
-  info.hasPixelData = structure.hasPixelData;
-  info.pixelDataOffset = structure.pixelDataOffset;
+void ReadPixelDataLocation(const ParsedFile& parsed, InstanceInfo& info) {
+  info.implicitVr = !parsed.encoding.explicitVr;
+  info.bigEndian = !parsed.encoding.littleEndian;
+  info.extendedOffsets = attr::UInt64s(parsed.dataset, tags::kExtendedOffsetTable);
+  info.extendedLengths = attr::UInt64s(parsed.dataset, tags::kExtendedOffsetTableLengths);
+  info.hasPixelData = parsed.hasPixelData;
+  info.pixelDataOffset = parsed.pixelDataOffset;
+}
+
+// A declared frame count the whole file could not hold (each frame takes at least an item
+// header's 8 bytes) is damage; refusing it here keeps every later per-frame loop bounded.
+// Frames that are merely missing from a truncated file fail when they are read.
+bool FrameCountFitsFile(const InstanceInfo& info) { return info.frameCount <= info.fileSize / kMinFrameBytes; }
+
+// Frames placed by their positions need one position per frame, each with column and row;
+// positions for only some frames would silently put the others at the first tile.
+bool PositionsConsistent(const InstanceInfo& info) {
+  if (info.tiledFull || info.positionedFrames == 0) return true;
+  return info.positionedFrames == info.frameCount && info.framePositions.size() == info.frameCount;
+}
+
+long ReadImage(const ParsedFile& parsed, InstanceInfo& info) {
+  const Dataset& ds = parsed.dataset;
+  info.flavor = FlavorOf(ds);
+  ReadImageGeometry(ds, info);
+  ReadOpticalPaths(ds, info);
+  ReadPixelDataLocation(parsed, info);
+  if (!info.hasPixelData || info.rows == 0 || info.columns == 0 || info.frameCount == 0) return WSI_E_MALFORMED;
+  if (!FrameCountFitsFile(info)) return WSI_E_MALFORMED;
+  if (long rc = ReadPerFramePositions(parsed, info); rc != WSI_OK) return rc;
+  return PositionsConsistent(info) ? WSI_OK : WSI_E_MALFORMED;
 }
 
 }  // namespace
 
-long ReadInstance(const std::string& path, InstanceInfo& info) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return WSI_E_IO;
-  if (st.st_size < 8) return WSI_E_MALFORMED;
+long ReadInstance(const std::string& path, InstanceInfo& info, AnnotationRead readAnnotations) {
+  const PixelFile file(path);
+  if (!file.IsOpen()) return WSI_E_IO;
   info.path = path;
-  info.fileSize = static_cast<uint64_t>(st.st_size);
-  // The toolkit aborts on some truncated structures, so it only sees files that walk cleanly.
-  FileStructure structure;
-  if (long rc = WalkStructure(path, structure); rc != WSI_OK) return rc;
-
-  gdcm::Reader reader;
-  reader.SetFileName(path.c_str());
-  const long read = RunGdcmStep([&] { return reader.ReadUpToTag(kPixelData, {kPixelData, kPerFrameGroups}); });
-  if (read != WSI_OK) return read;
-  const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
-  const gdcm::FileMetaInformation& meta = reader.GetFile().GetHeader();
-  info.transferSyntaxUid = attr::Text(meta, Tag(0x0002, 0x0010));
-  info.syntax = TransferSyntaxNumber(info.transferSyntaxUid);
-  info.sopClassUid = attr::Text(ds, Tag(0x0008, 0x0016));
-  if (info.sopClassUid.empty()) info.sopClassUid = attr::Text(meta, Tag(0x0002, 0x0002));
-
-  if (info.sopClassUid != kBulkAnnotationsSopClass && info.sopClassUid != kWholeSlideImageSopClass) {
-    return WSI_E_UNSUPPORTED;
-  }
-  return RunGdcmStep([&] {
+  info.fileSize = file.Size();
+  try {
+    ParsedFile parsed;
+    if (long rc = ParseFile(file, parsed); rc != WSI_OK) return rc;
+    const Dataset& ds = parsed.dataset;
+    info.transferSyntaxUid = parsed.transferSyntaxUid;
+    info.syntax = TransferSyntaxNumber(info.transferSyntaxUid);
+    info.sopClassUid = attr::Text(ds, tags::kSopClassUid);
+    if (info.sopClassUid.empty()) info.sopClassUid = attr::Text(parsed.meta, tags::kMediaStorageSopClassUid);
+    const bool annotations = info.sopClassUid == kBulkAnnotationsSopClass && readAnnotations;
+    if (!annotations && info.sopClassUid != kWholeSlideImageSopClass) return WSI_E_UNSUPPORTED;
     ReadDescriptive(ds, info);
-    if (info.sopClassUid == kBulkAnnotationsSopClass) {
-      ReadAnnotationReferences(ds, info);
-      info.annotations = ReadAnnotationSet(ds);
-      return info.annotations != nullptr;
-    }
-    info.flavor = FlavorOf(ds);
-    ReadImageGeometry(ds, info);
-    ReadOpticalPaths(ds, info);
-    if (ReadPerFramePositions(structure, info) != WSI_OK) return false;
-    ReadPixelDataLocation(ds, structure, info);
-    return info.hasPixelData && info.rows > 0 && info.columns > 0 && info.frameCount > 0;
-  });
+    if (annotations) return readAnnotations(ds, info) ? WSI_OK : WSI_E_MALFORMED;
+    return ReadImage(parsed, info);
+  } catch (const std::bad_alloc&) {
+    return WSI_E_OUTOFMEMORY;
+  }
 }
 
 }  // namespace dicominterop

@@ -62,11 +62,12 @@ struct InstanceInfo {
   uint32_t totalColumns = 0, totalRows = 0;   // Total Pixel Matrix Columns / Rows
   uint32_t frameCount = 0;
   uint32_t focalPlaneCount = 1;               // Total Pixel Matrix Focal Planes
-  bool tiledFull = true;                      // Dimension Organization Type
+  bool tiledFull = true;                      // Dimension Organization Type is TILED_FULL
   double rowSpacingMm = 0, columnSpacingMm = 0;
   double sliceSpacingMm = NAN;                // Spacing Between Slices
   double originZ = NAN;                       // z of the only plane, from shared functional groups
   std::vector<FramePosition> framePositions;  // empty unless per-frame positions are stored
+  uint32_t positionedFrames = 0;              // frames whose position gives both column and row
   std::vector<OpticalPath> opticalPaths;
 
   std::string concatenationUid;
@@ -92,6 +93,11 @@ struct InstanceInfo {
   std::shared_ptr<const AnnotationSet> annotations;
 
   bool IsVolume() const { return flavor == ImageFlavor::Volume; }
+  // Frames go where their per-frame positions say unless the file states TILED_FULL order;
+  // without positions for every frame the computed TILED_FULL order is the only one there is.
+  bool PlacedByPositions() const {
+    return !tiledFull && positionedFrames > 0 && positionedFrames == frameCount && framePositions.size() == frameCount;
+  }
 };
 
 }  // namespace dicominterop

@@ -1,131 +1,73 @@
-// Per-Frame Functional Groups plane positions walked in memory (see PerFrameGroups.h):
-// Plane Position (Slide) (0048,021A) -> column (0048,021E) SL, row (0048,021F) SL, Z (0040,074A) DS;
-// Optical Path Identification (0048,0207) -> Optical Path Identifier (0048,0106).
+// Per-Frame Functional Groups plane positions (see PerFrameGroups.h):
+// Plane Position (Slide) -> column and row (SL) and Z offset (DS);
+// Optical Path Identification -> Optical Path Identifier.
 #include "PerFrameGroups.h"
 
 #include <cmath>
-#include <cstring>
+#include <string>
 #include <unordered_map>
-#include <vector>
 
-#include "../frames/PixelFile.h"
 #include "Decimal.h"
+#include "Tags.h"
 
 namespace dicominterop {
 namespace {
 
 using namespace DicomInteropDefines;
 
-constexpr uint32_t kUndefined = 0xffffffffu;
-constexpr uint64_t kMaxSequenceBytes = uint64_t{1} << 30;
-
-struct Element {
-  uint32_t tag = 0;           // group << 16 | element
-  size_t value = 0, end = 0;  // value bytes [value, end) of a defined length; end = next element
-  bool undefined = false;
-};
-
-class MemoryWalker {
- public:
-  MemoryWalker(const std::vector<uint8_t>& bytes, bool explicitVr, bool little)
-      : m_b(bytes), m_explicit(explicitVr), m_little(little) {}
-
-  // Element header at `at`; for undefined lengths `end` is found by skipping the items.
-  bool Read(size_t at, Element& e, int depth = 0) const {
-    if (at + 8 > m_b.size() || depth > 16) return false;
-    e.tag = uint32_t{U16(at)} << 16 | U16(at + 2);
-    uint32_t length;
-    size_t header = 8;
-    if ((e.tag >> 16) == 0xfffe || !m_explicit) {
-      length = U32(at + 4);
-    } else if (LongForm(m_b[at + 4], m_b[at + 5])) {
-      if (at + 12 > m_b.size()) return false;
-      length = U32(at + 8);
-      header = 12;
-    } else {
-      length = U16(at + 6);
-    }
-    e.value = at + header;
-    e.undefined = length == kUndefined;
-    if (!e.undefined) {
-      e.end = e.value + length;
-      return e.end <= m_b.size();
-    }
-    e.end = SkipUndefined(e.value, depth + 1);
-    return e.end != 0;
-  }
-
-  double Signed32(size_t at) const { return static_cast<int32_t>(U32(at)); }
-  std::string Text(size_t at, size_t end) const {
-    std::string s(reinterpret_cast<const char*>(&m_b[at]), end - at);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
-    return s;
-  }
-
- private:
-  // Items or elements up to the matching delimiter; returns the offset after it, or 0.
-  size_t SkipUndefined(size_t at, int depth) const {
-    while (true) {
-      Element e;
-      if (!Read(at, e, depth)) return 0;
-      if (e.tag == 0xfffee0dd || e.tag == 0xfffee00d) return e.value;
-      at = e.end;
-    }
-  }
-  static bool LongForm(uint8_t a, uint8_t b) {
-    static const char* kLong[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR", "UT", "UV"};
-    for (const char* v : kLong) {
-      if (a == v[0] && b == v[1]) return true;
-    }
-    return false;
-  }
-  uint16_t U16(size_t at) const {
-    return m_little ? static_cast<uint16_t>(m_b[at] | m_b[at + 1] << 8) : static_cast<uint16_t>(m_b[at] << 8 | m_b[at + 1]);
-  }
-  uint32_t U32(size_t at) const {
-    return m_little ? (uint32_t{m_b[at + 3]} << 24 | uint32_t{m_b[at + 2]} << 16 | uint32_t{m_b[at + 1]} << 8 | m_b[at])
-                    : (uint32_t{m_b[at]} << 24 | uint32_t{m_b[at + 1]} << 16 | uint32_t{m_b[at + 2]} << 8 | m_b[at + 3]);
-  }
-
-  const std::vector<uint8_t>& m_b;
-  bool m_explicit, m_little;
-};
-
-// Calls `visit` for each element of the first item of the sequence element `seq`.
-template <class Visit>
-bool ForFirstItem(const MemoryWalker& w, const Element& seq, Visit&& visit) {
-  Element item;
-  if (!w.Read(seq.value, item) || item.tag != 0xfffee000) return false;
-  const size_t limit = item.undefined ? item.end - 8 : item.end;
-  for (size_t at = item.value; at < limit;) {
-    Element e;
-    if (!w.Read(at, e)) return false;
-    visit(e);
-    at = e.end;
-  }
-  return true;
+std::string TextAt(const ElementReader& r, const ElementHeader& h) {
+  const auto value = r.Bytes().subspan(h.value, h.length);
+  std::string s(value.begin(), value.end());
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+  return s;
 }
 
-bool ReadFrame(const MemoryWalker& w, size_t begin, size_t end, FramePosition& frame, std::string& pathId) {
-  for (size_t at = begin; at < end;) {
-    Element e;
-    if (!w.Read(at, e)) return false;
-    if (e.tag == 0x0048021a) {
-      ForFirstItem(w, e, [&](const Element& v) {
-        if (v.tag == 0x0048021e && v.end - v.value >= 4) frame.column = static_cast<int64_t>(w.Signed32(v.value));
-        if (v.tag == 0x0048021f && v.end - v.value >= 4) frame.row = static_cast<int64_t>(w.Signed32(v.value));
-        if (v.tag == 0x0040074a) {  // DS
-          if (auto z = attr::ParseDecimal(w.Text(v.value, v.end))) frame.z = *z;
+// End of an item's elements: before the item delimiter of an undefined length.
+size_t ContentEnd(const ElementHeader& item, size_t itemEnd) { return item.Undefined() ? itemEnd - 8 : itemEnd; }
+
+// Calls visit(header) for each element of the first item of the sequence `seq` (ending at `end`).
+// False when that item is malformed: a frame must not silently keep a default position.
+template <class Visit>
+bool ForFirstItem(const ElementReader& r, const ElementHeader& seq, size_t end, Visit&& visit) {
+  if (seq.value == end || (seq.Undefined() && seq.value + 8 == end)) return true;  // no items
+  ElementHeader item;
+  if (!r.ReadHeader(seq.value, end, item) || item.tag != tags::kItem) return false;
+  const size_t itemEnd = r.EndOf(item, end);
+  if (itemEnd == 0) return false;
+  const size_t contentEnd = ContentEnd(item, itemEnd);
+  return item.value == contentEnd || r.ForEach(item.value, contentEnd, false, [&](const ElementHeader& h, size_t) {
+    if (!h.Undefined()) visit(h);
+    return true;
+  }) != 0;
+}
+
+bool ReadFrame(const ElementReader& r, size_t begin, size_t end, FramePosition& frame, std::string& pathId,
+               bool& positioned) {
+  bool column = false, row = false;
+  const bool read = r.ForEach(begin, end, false, [&](const ElementHeader& e, size_t elementEnd) {
+    if (e.tag == tags::kPlanePositionSlideSequence) {
+      return ForFirstItem(r, e, elementEnd, [&](const ElementHeader& v) {
+        if (v.tag == tags::kColumnPositionInTotalMatrix && v.length >= 4) {
+          frame.column = static_cast<int32_t>(r.U32(v.value));
+          column = true;
+        }
+        if (v.tag == tags::kRowPositionInTotalMatrix && v.length >= 4) {
+          frame.row = static_cast<int32_t>(r.U32(v.value));
+          row = true;
+        }
+        if (v.tag == tags::kZOffsetInSlide) {
+          if (auto z = attr::ParseDecimal(TextAt(r, v))) frame.z = *z;
         }
       });
-    } else if (e.tag == 0x00480207) {
-      ForFirstItem(w, e, [&](const Element& v) {
-        if (v.tag == 0x00480106) pathId = w.Text(v.value, v.end);
+    } else if (e.tag == tags::kOpticalPathIdentificationSequence) {
+      return ForFirstItem(r, e, elementEnd, [&](const ElementHeader& v) {
+        if (v.tag == tags::kOpticalPathIdentifier) pathId = TextAt(r, v);
       });
     }
-    at = e.end;
-  }
-  return true;
+    return true;
+  }) != 0 || begin == end;
+  positioned = column && row;
+  return read;
 }
 
 int32_t PathIndex(const InstanceInfo& info, std::unordered_map<std::string, int32_t>& cache, const std::string& id) {
@@ -140,27 +82,30 @@ int32_t PathIndex(const InstanceInfo& info, std::unordered_map<std::string, int3
 
 }  // namespace
 
-long ReadPerFramePositions(const FileStructure& structure, InstanceInfo& info) {
-  const uint64_t length = structure.perFrameEnd - structure.perFrameBegin;
-  if (structure.perFrameEnd <= structure.perFrameBegin) return WSI_OK;
-  if (length > kMaxSequenceBytes) return WSI_E_UNSUPPORTED;
-  std::vector<uint8_t> bytes(length);
-  if (PixelFile(info.path).ReadAt(structure.perFrameBegin, length, bytes.data()) != WSI_OK) return WSI_E_IO;
-  const MemoryWalker w(bytes, !structure.implicitVr, !structure.bigEndian);
+long ReadPerFramePositions(const ParsedFile& parsed, InstanceInfo& info) {
+  const DataElement* sequence = parsed.dataset.Find(tags::kPerFrameFunctionalGroups);
+  if (!sequence) return WSI_OK;
+  const ElementReader r(parsed.bytes, parsed.encoding);
+  const size_t begin = static_cast<size_t>(sequence->value.data() - parsed.bytes.data());
+  const size_t end = begin + sequence->value.size();
   std::unordered_map<std::string, int32_t> paths;
   const double defaultZ = std::isnan(info.originZ) ? 0.0 : info.originZ;
-  for (size_t at = 0; at < bytes.size();) {
-    Element item;
-    if (!w.Read(at, item)) return WSI_E_MALFORMED;
-    if (item.tag == 0xfffee0dd) break;
-    if (item.tag != 0xfffee000) return WSI_E_MALFORMED;
+  info.framePositions.reserve(std::min<size_t>(info.frameCount, sequence->value.size() / 8));
+  for (size_t at = begin; at < end;) {
+    ElementHeader item;
+    if (!r.ReadHeader(at, end, item)) return WSI_E_MALFORMED;
+    if (item.tag == tags::kSequenceDelimiter) break;
+    const size_t itemEnd = item.tag == tags::kItem ? r.EndOf(item, end) : 0;
+    if (itemEnd == 0) return WSI_E_MALFORMED;
     FramePosition frame;
     frame.z = defaultZ;
     std::string pathId;
-    if (!ReadFrame(w, item.value, item.undefined ? item.end - 8 : item.end, frame, pathId)) return WSI_E_MALFORMED;
+    bool positioned = false;
+    if (!ReadFrame(r, item.value, ContentEnd(item, itemEnd), frame, pathId, positioned)) return WSI_E_MALFORMED;
+    info.positionedFrames += positioned ? 1 : 0;
     if (!pathId.empty()) frame.pathIndex = PathIndex(info, paths, pathId);
     info.framePositions.push_back(frame);
-    at = item.end;
+    at = itemEnd;
   }
   return WSI_OK;
 }

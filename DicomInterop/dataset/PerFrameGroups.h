@@ -1,14 +1,15 @@
-// Fast reading of the plane positions in the Per-Frame Functional Groups Sequence: the value
-// is read with one positional read and walked in memory (the toolkit's generic parse of tens of
-// thousands of items costs seconds). Bounds-checked like the structure walk.
+// Plane positions of the Per-Frame Functional Groups Sequence, walked in place in the parsed
+// file's bytes with the ElementReader (building a tree of tens of thousands of items would cost
+// far more than the walk).
 #pragma once
 
+#include "FileParser.h"
 #include "InstanceInfo.h"
-#include "StructureWalk.h"
 
 namespace dicominterop {
 
-// Fills info.framePositions (one per item). WSI_OK, WSI_E_MALFORMED, WSI_E_IO or WSI_E_UNSUPPORTED.
-long ReadPerFramePositions(const FileStructure& structure, InstanceInfo& info);
+// Fills info.framePositions (one per item) and counts in info.positionedFrames the items whose
+// Plane Position (Slide) gives column and row. WSI_OK or WSI_E_MALFORMED.
+long ReadPerFramePositions(const ParsedFile& parsed, InstanceInfo& info);
 
 }  // namespace dicominterop

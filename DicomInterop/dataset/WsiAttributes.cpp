@@ -10,39 +10,33 @@
 namespace dicominterop {
 namespace {
 
-using gdcm::Tag;
-
-const Tag kSharedGroups(0x5200, 0x9229);
-const Tag kPlanePositionSlide(0x0048, 0x021a);
-const Tag kOpticalPathIdentifier(0x0048, 0x0106);
-
-uint32_t Unsigned(const gdcm::DataSet& ds, const Tag& tag, uint32_t fallback) {
+uint32_t Unsigned(const Dataset& ds, uint32_t tag, uint32_t fallback) {
   const std::optional<double> v = attr::Number(ds, tag);
   return v && *v >= 0 && *v <= 4294967295.0 ? static_cast<uint32_t>(*v) : fallback;
 }
 
-uint16_t Unsigned16(const gdcm::DataSet& ds, const Tag& tag) {
+uint16_t Unsigned16(const Dataset& ds, uint32_t tag) {
   return static_cast<uint16_t>(std::min<uint32_t>(Unsigned(ds, tag, 0), 65535));
 }
 
-void ReadSharedGroups(const gdcm::DataSet& ds, InstanceInfo& info) {
-  attr::FirstItem shared(ds, kSharedGroups);
+void ReadSharedGroups(const Dataset& ds, InstanceInfo& info) {
+  attr::FirstItem shared(ds, tags::kSharedFunctionalGroups);
   if (!shared) return;
-  if (attr::FirstItem measures(*shared, Tag(0x0028, 0x9110)); measures) {
-    const std::vector<double> spacing = attr::Numbers(*measures, Tag(0x0028, 0x0030));
+  if (attr::FirstItem measures(*shared, tags::kPixelMeasuresSequence); measures) {
+    const std::vector<double> spacing = attr::Numbers(*measures, tags::kPixelSpacing);
     if (spacing.size() >= 2) {
       info.rowSpacingMm = spacing[0];
       info.columnSpacingMm = spacing[1];
     }
-    info.sliceSpacingMm = attr::Number(*measures, Tag(0x0018, 0x0088)).value_or(NAN);
+    info.sliceSpacingMm = attr::Number(*measures, tags::kSliceSpacing).value_or(NAN);
   }
-  if (attr::FirstItem position(*shared, kPlanePositionSlide); position) {
-    info.originZ = attr::Number(*position, Tag(0x0040, 0x074a)).value_or(NAN);
+  if (attr::FirstItem position(*shared, tags::kPlanePositionSlideSequence); position) {
+    info.originZ = attr::Number(*position, tags::kZOffsetInSlide).value_or(NAN);
   }
 }
 
 // Palette entries are 16-bit words; a table of 8-bit entries stored one per byte is widened.
-std::vector<uint16_t> PaletteEntries(const gdcm::DataSet& ds, const Tag& data, uint32_t count, uint32_t bits) {
+std::vector<uint16_t> PaletteEntries(const Dataset& ds, uint32_t data, uint32_t count, uint32_t bits) {
   const std::vector<uint8_t> bytes = attr::Bytes(ds, data);
   std::vector<uint16_t> entries;
   if (bytes.size() >= 2 * size_t{count}) {
@@ -57,73 +51,68 @@ std::vector<uint16_t> PaletteEntries(const gdcm::DataSet& ds, const Tag& data, u
   return entries;
 }
 
-PaletteLut ReadPalette(const gdcm::DataSet& path) {
+PaletteLut ReadPalette(const Dataset& path) {
   PaletteLut lut;
-  attr::FirstItem item(path, Tag(0x0048, 0x0120));
-  const gdcm::DataSet& ds = item ? *item : path;  // the descriptors may also sit in the path item
-  const std::vector<double> descriptor = attr::Numbers(ds, Tag(0x0028, 0x1101));
+  attr::FirstItem item(path, tags::kPaletteLutSequence);
+  const Dataset& ds = item ? *item : path;  // the descriptors may also sit in the path item
+  const std::vector<double> descriptor = attr::Numbers(ds, tags::kPaletteDescriptor);
   if (descriptor.size() < 3) return lut;
   lut.entryCount = descriptor[0] <= 0 ? 65536u : static_cast<uint32_t>(descriptor[0]);
   lut.firstMapped = static_cast<int32_t>(descriptor[1]);
   const uint32_t bits = static_cast<uint32_t>(descriptor[2]);
-  lut.red = PaletteEntries(ds, Tag(0x0028, 0x1201), lut.entryCount, bits);
-  lut.green = PaletteEntries(ds, Tag(0x0028, 0x1202), lut.entryCount, bits);
-  lut.blue = PaletteEntries(ds, Tag(0x0028, 0x1203), lut.entryCount, bits);
+  lut.red = PaletteEntries(ds, tags::kRedPalette, lut.entryCount, bits);
+  lut.green = PaletteEntries(ds, tags::kGreenPalette, lut.entryCount, bits);
+  lut.blue = PaletteEntries(ds, tags::kBluePalette, lut.entryCount, bits);
   return lut;
 }
 
-OpticalPath ReadOpticalPath(const gdcm::DataSet& ds) {
+OpticalPath ReadOpticalPath(const Dataset& ds) {
   OpticalPath path;
-  path.identifier = attr::Text(ds, kOpticalPathIdentifier);
-  path.description = attr::Text(ds, Tag(0x0048, 0x0107));
-  path.lightWavelength = Unsigned16(ds, Tag(0x0022, 0x0001));
-  path.imageWavelength = Unsigned16(ds, Tag(0x0022, 0x0003));
-  if (auto band = attr::Numbers(ds, Tag(0x0022, 0x0002)); band.size() >= 2) {
+  path.identifier = attr::Text(ds, tags::kOpticalPathIdentifier);
+  path.description = attr::Text(ds, tags::kOpticalPathDescription);
+  path.lightWavelength = Unsigned16(ds, tags::kLightPathWavelength);
+  path.imageWavelength = Unsigned16(ds, tags::kImagePathWavelength);
+  if (auto band = attr::Numbers(ds, tags::kLightPathPassBand); band.size() >= 2) {
     path.lightBandLow = band[0];
     path.lightBandHigh = band[1];
   }
-  if (auto band = attr::Numbers(ds, Tag(0x0022, 0x0004)); band.size() >= 2) {
+  if (auto band = attr::Numbers(ds, tags::kImagePathPassBand); band.size() >= 2) {
     path.imageBandLow = band[0];
     path.imageBandHigh = band[1];
   }
-  path.objectiveLensPower = attr::Number(ds, Tag(0x0048, 0x0112)).value_or(NAN);
-  path.lensName = attr::CodeMeaning(ds, Tag(0x0022, 0x0019));
+  path.objectiveLensPower = attr::Number(ds, tags::kObjectiveLensPower).value_or(NAN);
+  path.lensName = attr::CodeMeaning(ds, tags::kLensesCodeSequence);
   path.palette = ReadPalette(ds);
   return path;
 }
 
 }  // namespace
 
-void ReadImageGeometry(const gdcm::DataSet& ds, InstanceInfo& info) {
-  info.rows = Unsigned16(ds, Tag(0x0028, 0x0010));
-  info.columns = Unsigned16(ds, Tag(0x0028, 0x0011));
-  info.samplesPerPixel = Unsigned16(ds, Tag(0x0028, 0x0002));
-  info.bitsAllocated = Unsigned16(ds, Tag(0x0028, 0x0100));
-  info.bitsStored = Unsigned16(ds, Tag(0x0028, 0x0101));
+void ReadImageGeometry(const Dataset& ds, InstanceInfo& info) {
+  info.rows = Unsigned16(ds, tags::kRows);
+  info.columns = Unsigned16(ds, tags::kColumns);
+  info.samplesPerPixel = Unsigned16(ds, tags::kSamplesPerPixel);
+  info.bitsAllocated = Unsigned16(ds, tags::kBitsAllocated);
+  info.bitsStored = Unsigned16(ds, tags::kBitsStored);
   if (info.bitsStored == 0) info.bitsStored = info.bitsAllocated;
-  info.photometric = attr::Text(ds, Tag(0x0028, 0x0004));
-  info.frameCount = Unsigned(ds, Tag(0x0028, 0x0008), 1);
-  info.totalColumns = Unsigned(ds, Tag(0x0048, 0x0006), info.columns);
-  info.totalRows = Unsigned(ds, Tag(0x0048, 0x0007), info.rows);
-  info.focalPlaneCount = std::max<uint32_t>(1, Unsigned(ds, Tag(0x0048, 0x0303), 1));
-  // Without Dimension Organization Type the frames are taken as TILED_FULL, as the
-  // standard's default tiling reading of a whole-slide image does.
-  info.tiledFull = attr::Text(ds, Tag(0x0020, 0x9311)) != "TILED_SPARSE";
-  info.extendedDepthOfField = attr::Text(ds, Tag(0x0048, 0x0012)) == "YES";
-  info.edfFocalPlanes = Unsigned(ds, Tag(0x0048, 0x0013), 0);
-  info.edfPlaneDistance = attr::Number(ds, Tag(0x0048, 0x0014)).value_or(NAN);
-  info.concatenationUid = attr::Text(ds, Tag(0x0020, 0x9161));
-  info.concatenationFrameOffset = Unsigned(ds, Tag(0x0020, 0x9228), 0);
+  info.photometric = attr::Text(ds, tags::kPhotometric);
+  info.frameCount = Unsigned(ds, tags::kNumberOfFrames, 1);
+  info.totalColumns = Unsigned(ds, tags::kTotalPixelMatrixColumns, info.columns);
+  info.totalRows = Unsigned(ds, tags::kTotalPixelMatrixRows, info.rows);
+  info.focalPlaneCount = std::max<uint32_t>(1, Unsigned(ds, tags::kTotalPixelMatrixFocalPlanes, 1));
+  // Only a stated TILED_FULL places frames by computed order: writers that leave the type out
+  // store frames in any order (row, Morton, per thread) and place them by per-frame positions.
+  info.tiledFull = attr::Text(ds, tags::kDimensionOrganizationType) == "TILED_FULL";
+  info.extendedDepthOfField = attr::Text(ds, tags::kExtendedDepthOfField) == "YES";
+  info.edfFocalPlanes = Unsigned(ds, tags::kNumberOfFocalPlanes, 0);
+  info.edfPlaneDistance = attr::Number(ds, tags::kDistanceBetweenFocalPlanes).value_or(NAN);
+  info.concatenationUid = attr::Text(ds, tags::kConcatenationUid);
+  info.concatenationFrameOffset = Unsigned(ds, tags::kConcatenationFrameOffset, 0);
   ReadSharedGroups(ds, info);
 }
 
-void ReadOpticalPaths(const gdcm::DataSet& ds, InstanceInfo& info) {
-  gdcm::SmartPointer<gdcm::SequenceOfItems> paths = attr::Sequence(ds, Tag(0x0048, 0x0105));
-  if (paths) {
-    for (size_t i = 1; i <= paths->GetNumberOfItems(); ++i) {
-      info.opticalPaths.push_back(ReadOpticalPath(paths->GetItem(i).GetNestedDataSet()));
-    }
-  }
+void ReadOpticalPaths(const Dataset& ds, InstanceInfo& info) {
+  for (const Dataset& path : attr::Items(ds, tags::kOpticalPathSequence)) info.opticalPaths.push_back(ReadOpticalPath(path));
   if (info.opticalPaths.empty()) info.opticalPaths.emplace_back();
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../dataset/InstanceInfo.h"
-#include "PixelFile.h"
+#include "../dataset/PixelFile.h"
 
 namespace dicominterop {
 

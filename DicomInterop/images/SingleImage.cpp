@@ -19,7 +19,7 @@ bool AssembleNative(const InstanceFrames& frames, const InstanceInfo& info, Sing
   const uint64_t rowBytes = pixelBytes * info.totalColumns, tileRowBytes = pixelBytes * info.columns;
   const uint64_t total = rowBytes * info.totalRows;
   const uint32_t across = TileCount(info.totalColumns, info.columns);
-  if (pixelBytes == 0 || total == 0 || !info.tiledFull || info.bitsAllocated % 8 != 0 ||
+  if (pixelBytes == 0 || total == 0 || info.PlacedByPositions() || info.bitsAllocated % 8 != 0 ||
       uint64_t{across} * TileCount(info.totalRows, info.rows) > info.frameCount) {
     return false;
   }

@@ -15,6 +15,16 @@ using namespace DicomInteropDefines;
 
 // Tile maps beyond this many entries (2 GiB of map) come only from corrupt sizes.
 constexpr double kMaxTileMapEntries = 268435456.0;
+// A damaged Total Pixel Matrix size must not allocate a map far beyond the frames there are:
+// even sparse levels cover a good part of their grid.
+constexpr double kMaxTilesPerFrame = 64.0;
+constexpr double kSmallTileMap = 65536.0;
+
+double FrameCount(const std::vector<std::shared_ptr<const InstanceInfo>>& instances) {
+  double frames = 0;
+  for (const auto& inst : instances) frames += inst->frameCount;
+  return frames;
+}
 
 bool SameFormat(const InstanceInfo& a, const InstanceInfo& b) {
   return a.rows == b.rows && a.columns == b.columns && a.samplesPerPixel == b.samplesPerPixel &&
@@ -61,10 +71,10 @@ void CollectPlanesAndChannels(LevelData& d, const std::vector<std::shared_ptr<co
                                      [&](const OpticalPath& c) { return c.identifier == path.identifier; });
       if (!known) d.channels.push_back(path);
     }
-    if (inst->tiledFull) {
-      for (double z : TiledFullPlaneZ(*inst, d.across, d.down)) AddUniqueZ(d.planeZ, z);
-    } else {
+    if (inst->PlacedByPositions()) {
       for (const FramePosition& f : inst->framePositions) AddUniqueZ(d.planeZ, f.z);
+    } else {
+      for (double z : TiledFullPlaneZ(*inst, d.across, d.down)) AddUniqueZ(d.planeZ, z);
     }
   }
   if (d.planeZ.empty()) d.planeZ.push_back(0.0);
@@ -84,8 +94,7 @@ void MapTiledFull(LevelData& d, uint32_t part, const InstanceInfo& inst) {
   }
 }
 
-bool MapSparse(LevelData& d, uint32_t part, const InstanceInfo& inst) {
-  if (inst.framePositions.size() != inst.frameCount) return false;
+void MapByPositions(LevelData& d, uint32_t part, const InstanceInfo& inst) {
   for (uint32_t f = 0; f < inst.frameCount; ++f) {
     const FramePosition& p = inst.framePositions[f];
     if (p.column < 1 || p.row < 1) continue;
@@ -97,7 +106,6 @@ bool MapSparse(LevelData& d, uint32_t part, const InstanceInfo& inst) {
     const size_t i = ((size_t{channel} * d.planeZ.size() + plane) * d.down + row) * d.across + column;
     d.tiles[i] = {part, f};
   }
-  return true;
 }
 
 }  // namespace
@@ -119,16 +127,18 @@ long BuildLevel(const std::vector<std::shared_ptr<const InstanceInfo>>& instance
     d->tileHeight = used.front()->rows;
     d->across = TileCount(used.front()->totalColumns, d->tileWidth);
     d->down = TileCount(used.front()->totalRows, d->tileHeight);
-    d->tiledFull = std::all_of(used.begin(), used.end(), [](const auto& i) { return i->tiledFull; });
+    d->tiledFull = std::none_of(used.begin(), used.end(), [](const auto& i) { return i->PlacedByPositions(); });
     CollectPlanesAndChannels(*d, used);
     const double entries = double(d->channels.size()) * double(d->planeZ.size()) * d->down * d->across;
-    if (entries > kMaxTileMapEntries) return WSI_E_UNSUPPORTED;
+    if (entries > kMaxTileMapEntries || entries > kMaxTilesPerFrame * FrameCount(used) + kSmallTileMap) {
+      return WSI_E_UNSUPPORTED;
+    }
     d->tiles.assign(d->channels.size() * d->planeZ.size() * d->down * d->across, FrameRef{});
     for (const auto& inst : used) {
       const auto part = static_cast<uint32_t>(d->parts.size());
       d->parts.push_back(std::make_shared<InstanceFrames>(inst));
-      if (inst->tiledFull) MapTiledFull(*d, part, *inst);
-      else if (!MapSparse(*d, part, *inst)) return WSI_E_MALFORMED;
+      if (inst->PlacedByPositions()) MapByPositions(*d, part, *inst);
+      else MapTiledFull(*d, part, *inst);
     }
     out = std::move(d);
     return WSI_OK;

@@ -2,14 +2,13 @@
 // The codec object is shared by every decode stage; this class adds no lock and makes no copy.
 #include "DicomGeneralUtils.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-
 #include <cstring>
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
+#include <KLVInterfaces/KLVImageCodec.h>
 #include <KLVZorvelHelper.h>
 #include <objbase.h>
+#include <ppl.h>
 #include <base/SeComHelper.h>
 #include <base/SeErrorHandler.h>
 
@@ -21,9 +20,9 @@ constexpr LPCWSTR kParams = u"DicomGeneralUtils::CDicomImageDecoder::GetImagePar
 constexpr LPCWSTR kDecode = u"DicomGeneralUtils::CDicomImageDecoder::Decode";
 constexpr LPCWSTR kUncompressed = u"DicomGeneralUtils::CDicomImageDecoder::DecodeUncompressed";
 constexpr DWORD kAnyServerContext = 23;
-constexpr LONG kRowAlignment = 4;
+constexpr std::uint32_t kRowAlignment = 4;
 
-LONG RoundUp4(LONG bytes) { return (bytes + 3) & ~LONG{3}; }
+using KLVImageLayout::ImageType;
 
 const CLSID* CodecClassFor(long transferSyntax) {
   if (transferSyntax >= 3 && transferSyntax <= 6) return &CLSID_KLVJpegCodec;
@@ -33,13 +32,8 @@ const CLSID* CodecClassFor(long transferSyntax) {
 
 template <class Sample>
 void ReverseLine(const BYTE* source, BYTE* destination, USHORT width) {
-  const auto* in = reinterpret_cast<const Sample*>(source);
-  auto* out = reinterpret_cast<Sample*>(destination);
-  for (USHORT x = 0; x < width; ++x, in += 3, out += 3) {
-    out[0] = in[2];
-    out[1] = in[1];
-    out[2] = in[0];
-  }
+  KLVImageLayout::WriteBgrLine(reinterpret_cast<const Sample*>(source), 3, reinterpret_cast<Sample*>(destination), 3,
+                               width);
 }
 
 }  // namespace
@@ -50,41 +44,32 @@ CDicomImageDecoder::CDicomImageDecoder(long transferSyntax) {
   m_unsupported = !uncompressed && codecClass == nullptr;
   if (codecClass != nullptr) {
     // A codec that cannot be created leaves m_codec null: every Decode then answers E_NOTIMPL.
-    CoCreateInstance(*codecClass, nullptr, kAnyServerContext, IID_IKLVImageCodec, reinterpret_cast<void**>(&m_codec));
+    CoCreateInstance(*codecClass, nullptr, kAnyServerContext, IID_IKLVImageCodec, m_codec.OutVoid());
   }
 }
 
-CDicomImageDecoder::~CDicomImageDecoder() {
-  if (m_codec != nullptr) m_codec->Release();
-}
+CDicomImageDecoder::~CDicomImageDecoder() = default;
 
 HRESULT CDicomImageDecoder::GetImageParams(USHORT samplesPerPixel, LONG width, LONG imageType, LONG& stride,
                                            LONG* pixelFormat) {
   if (width < 0) return SeReportError(kSource, 66, E_INVALIDARG, kParams);
-  const LONG spp = samplesPerPixel;
-  LONG format = 0;
-  switch (imageType) {
-    case 0: stride = RoundUp4(width); format = kFormat8bppGrey; break;
-    case 1:
-    case 4: stride = RoundUp4(spp * width); format = kFormat24bppBgr; break;
-    case 2:
-    case 6: stride = RoundUp4(2 * spp * width); format = kFormat48bppBgr; break;
-    case 3: stride = RoundUp4(width) * 2; format = kFormat16bppGrey; break;
-    case 5: return SeReportError(kSource, 70, E_NOTIMPL, kParams);
-    default: return SeReportError(kSource, 73, E_NOTIMPL, kParams);
-  }
-  if (pixelFormat != nullptr) *pixelFormat = format;
+  const auto type = static_cast<ImageType>(imageType);
+  if (type == ImageType::Unsupported) return SeReportError(kSource, 70, E_NOTIMPL, kParams);
+  if (KLVImageLayout::BytesPerSample(type) == 0) return SeReportError(kSource, 73, E_NOTIMPL, kParams);
+  stride = static_cast<LONG>(
+      KLVImageLayout::StrideFor(type, static_cast<std::uint32_t>(width), samplesPerPixel, kRowAlignment));
+  if (pixelFormat != nullptr) *pixelFormat = KLVImageLayout::PixelFormatFor(type);
   return S_OK;
 }
 
 HRESULT CDicomImageDecoder::GetBytesPerSample(LONG imageType, ULONG& bytes) {
   constexpr LPCWSTR kFunction = u"DicomGeneralUtils::CDicomImageDecoder::GetBytesPerSample";
-  switch (imageType) {
-    case 0: case 1: case 4: bytes = 1; return S_OK;
-    case 2: case 3: case 6: bytes = 2; return S_OK;
-    case 5: return SeReportError(u"DicomGeneralUtils.h", 40, E_NOTIMPL, kFunction);
-    default: return SeReportError(u"DicomGeneralUtils.h", 42, E_NOTIMPL, kFunction);
-  }
+  const auto type = static_cast<ImageType>(imageType);
+  if (type == ImageType::Unsupported) return SeReportError(u"DicomGeneralUtils.h", 40, E_NOTIMPL, kFunction);
+  const std::uint32_t perSample = KLVImageLayout::BytesPerSample(type);
+  if (perSample == 0) return SeReportError(u"DicomGeneralUtils.h", 42, E_NOTIMPL, kFunction);
+  bytes = perSample;
+  return S_OK;
 }
 
 HRESULT CDicomImageDecoder::ReadLayout(const BYTE* data, ULONG size, USHORT samplesPerPixel,
@@ -104,7 +89,7 @@ HRESULT CDicomImageDecoder::DecodeInto(const BYTE* data, ULONG size, const Frame
                                        BYTE* destination) const {
   LONG unused = 0;
   return m_codec->DecodeImage(data, size, destination, layout.byteCount(), &unused, layout.width, layout.height,
-                              kRowAlignment, layout.imageType);
+                              static_cast<LONG>(kRowAlignment), layout.imageType);
 }
 
 HRESULT CDicomImageDecoder::Decode(const BYTE* data, ULONG size, USHORT samplesPerPixel, IKLVBitmapImage* bitmap) {
@@ -169,12 +154,26 @@ HRESULT CDicomImageDecoder::Decode(const BYTE* data, ULONG size, USHORT samplesP
   return S_OK;
 }
 
+HRESULT CDicomImageDecoder::DecodeExact(const BYTE* data, ULONG size, USHORT samplesPerPixel, BYTE* destination,
+                                        ULONG capacity, LONG width, LONG height) {
+  FrameLayout layout;
+  HRESULT hr = ReadLayout(data, size, samplesPerPixel, layout);
+  if (FAILED(hr)) return SeReportError(kSource, 233, hr, kDecode);
+  if (destination == nullptr || layout.width != width || layout.height != height || layout.byteCount() > capacity) {
+    return SeReportError(kSource, 233, E_FAIL, kDecode);
+  }
+  hr = DecodeInto(data, size, layout, destination);
+  if (FAILED(hr)) return SeReportError(kSource, 237, hr, kDecode);
+  return S_OK;
+}
+
 HRESULT CDicomImageDecoder::DecodeUncompressed(const BYTE* source, USHORT width, USHORT height,
                                                USHORT samplesPerPixel, USHORT bitsAllocated,
                                                IKLVBitmapImage* bitmap) {
   if (source == nullptr || bitmap == nullptr) return SeReportError(kSource, 188, E_INVALIDARG, kUncompressed);
   const LONG bytesPerSample = bitsAllocated / 8;
-  const LONG stride = RoundUp4(bytesPerSample * samplesPerPixel * width);
+  const auto stride =
+      static_cast<LONG>(KLVImageLayout::RoundUp(std::size_t{width} * samplesPerPixel * bytesPerSample, kRowAlignment));
   // Grey frames get a grey format: a colour format would claim three samples per pixel in the stride.
   LONG format = samplesPerPixel == 3 && bytesPerSample == 2 ? kFormat48bppBgr : kFormat24bppBgr;
   if (samplesPerPixel == 1) format = bytesPerSample == 2 ? kFormat16bppGrey : kFormat8bppGrey;
@@ -215,8 +214,7 @@ void SwapRedAndBlue(const BYTE* source, LONG destinationStride, USHORT width, US
     lines(0, height);
     return;
   }
-  tbb::parallel_for(tbb::blocked_range<size_t>(0, height),
-                    [&](const tbb::blocked_range<size_t>& range) { lines(range.begin(), range.end()); });
+  Concurrency::parallel_for(size_t{0}, size_t{height}, [&](size_t y) { lines(y, y + 1); });
 }
 
 }  // namespace DicomGeneralUtils

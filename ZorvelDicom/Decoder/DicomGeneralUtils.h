@@ -4,17 +4,18 @@
 #pragma once
 
 #include <ZorvelDicom/ZorvelDicom.h>
+#include <KLVInterfaces/KLVImageLayout.h>
+#include <zplatform/com_ptr.h>
 
 struct IKLVImageCodec;
-struct IKLVBitmapImage2;
 
 namespace DicomGeneralUtils {
 
 // Pixel formats of decoded frames (24-bit B, G, R; 48-bit B, G, R; 16-bit grey; 8-bit grey).
-constexpr LONG kFormat24bppBgr = 0x00021808;
-constexpr LONG kFormat48bppBgr = 0x0010300C;
-constexpr LONG kFormat16bppGrey = 0x00101004;
-constexpr LONG kFormat8bppGrey = 0x00100803;
+using KLVImageLayout::kFormat16bppGrey;
+using KLVImageLayout::kFormat24bppBgr;
+using KLVImageLayout::kFormat48bppBgr;
+using KLVImageLayout::kFormat8bppGrey;
 
 class CDicomImageDecoder {
  public:
@@ -33,6 +34,11 @@ class CDicomImageDecoder {
   HRESULT Decode(const BYTE* data, ULONG size, USHORT samplesPerPixel, BYTE* destination, ULONG* byteCount,
                  LONG* width, LONG* height);
 
+  // The frame must be width x height pixels and fit capacity bytes (lines of the frame's stride);
+  // otherwise E_FAIL and nothing is written.
+  HRESULT DecodeExact(const BYTE* data, ULONG size, USHORT samplesPerPixel, BYTE* destination, ULONG capacity,
+                      LONG width, LONG height);
+
   static HRESULT GetImageParams(USHORT samplesPerPixel, LONG width, LONG imageType, LONG& stride,
                                 LONG* pixelFormat = nullptr);
   // 1 or 2 into bytes; E_NOTIMPL for code 5 and unknown codes.
@@ -41,7 +47,7 @@ class CDicomImageDecoder {
   static HRESULT DecodeUncompressed(const BYTE* source, USHORT width, USHORT height, USHORT samplesPerPixel,
                                     USHORT bitsAllocated, IKLVBitmapImage* bitmap);
 
-  bool IsSupported() const { return !m_unsupported && m_codec != nullptr; }
+  bool IsSupported() const { return !m_unsupported && m_codec; }
 
  private:
   struct FrameLayout {
@@ -55,7 +61,7 @@ class CDicomImageDecoder {
   HRESULT ReadLayout(const BYTE* data, ULONG size, USHORT samplesPerPixel, FrameLayout& layout) const;
   HRESULT DecodeInto(const BYTE* data, ULONG size, const FrameLayout& layout, BYTE* destination) const;
 
-  IKLVImageCodec* m_codec = nullptr;
+  ComPtr<IKLVImageCodec> m_codec;
   bool m_unsupported = false;
 };
 

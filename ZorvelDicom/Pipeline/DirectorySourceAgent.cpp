@@ -1,12 +1,19 @@
-// Life cycle of the directory-source agent: it sleeps on its wake event until its last user
-// leaves; a failure in its loop marks every live slide-access object aborted.
+// The directory-source agent: serves the newest request first, one tile per pass, sleeps on its
+// wake event when nothing is left to hand out, and ends every request it holds when it stops or
+// fails; a failure in its loop also marks every live slide-access object aborted.
 #include "Pipeline/DirectorySourceAgent.h"
 
+#include <algorithm>
+
 #include <winbase.h>
+
+#include "Pipeline/ViewpartState.h"
 
 namespace Pipeline {
 namespace {
 constexpr DWORD kPauseAfterFailureMs = 3000;
+// Tiles deferred to another request's decoding are looked at again after this pause.
+constexpr unsigned int kPendingPollMs = 2;
 }
 
 DirectorySourceAgent::DirectorySourceAgent(RequestBuffer& requests, ULONGLONG readLimit, StopCallback stopCallback,
@@ -53,6 +60,18 @@ DirectorySourceAgent* DirectorySourceAgent::RemoveSource(CDirectorySource* sourc
 void DirectorySourceAgent::ForgetSource(CDirectorySource* source) {
   std::lock_guard lock(m_stateLock);
   m_sources.erase(source);
+  m_closedSources.insert(source);
+  m_wake.set();
+}
+
+bool DirectorySourceAgent::Submit(std::shared_ptr<ViewpartState> request) {
+  {
+    std::lock_guard lock(m_stackLock);
+    if (m_closed) return false;
+    Concurrency::send(m_requests, std::move(request));
+  }
+  m_wake.set();
+  return true;
 }
 
 void DirectorySourceAgent::Shutdown() {
@@ -64,25 +83,70 @@ void DirectorySourceAgent::Shutdown() {
 void DirectorySourceAgent::run() {
   try {
     MainLoop();
+    EndAll(E_FAIL);
   } catch (...) {
     m_failed = true;
     Sleep(kPauseAfterFailureMs);
+    EndAll(E_FAIL);
     if (m_stopCallback) m_stopCallback();
   }
   done();
 }
 
 void DirectorySourceAgent::MainLoop() {
-  while (WaitForWork()) {
+  for (;;) {
+    bool stopping = false;
+    const std::shared_ptr<ViewpartState> request = TakeIn(stopping);
+    if (stopping) return;
+    if (request) {
+      ServeView(request);
+      continue;
+    }
+    WaitForWork(false);
   }
 }
 
-// Sleeps until woken; false once the agent is stopping.
-bool DirectorySourceAgent::WaitForWork() {
-  m_wake.wait();
+std::shared_ptr<ViewpartState> DirectorySourceAgent::TakeIn(bool& stopping) {
+  std::lock_guard state(m_stateLock);
+  std::lock_guard stack(m_stackLock);
+  std::shared_ptr<ViewpartState> posted;
+  while (Concurrency::try_receive(m_requests, posted)) m_stack.push_back(std::move(posted));
+  for (auto& request : m_stack) {
+    if (m_closedSources.count(request->source.directorySource) != 0) request->Finish(E_FAIL);
+  }
+  m_closedSources.clear();
+  std::erase_if(m_stack, [](const auto& request) { return request->IsFinished(); });
+  stopping = m_stopping;
+  const auto serving = std::find_if(m_stack.rbegin(), m_stack.rend(), [](const auto& r) { return !r->IsDone(); });
+  return serving == m_stack.rend() ? nullptr : *serving;
+}
+
+// One step of a view request: the next tile is read and handed on.
+void DirectorySourceAgent::ServeView(const std::shared_ptr<ViewpartState>& request) {
+  const int32_t channel = request->currentChannel;
+  int32_t column = 0, row = 0;
+  request->NextTile(column, row);
+  m_loader.AddRequest(m_readLimit, request, column, row, channel);
+}
+
+// Sleeps until woken, or briefly while tiles wait for another request's decoding.
+void DirectorySourceAgent::WaitForWork(bool pendingTiles) {
+  if (pendingTiles) {
+    m_wake.wait(kPendingPollMs);
+  } else {
+    m_wake.wait();
+  }
   m_wake.reset();
-  std::lock_guard lock(m_stateLock);
-  return !m_stopping;
+}
+
+void DirectorySourceAgent::EndAll(HRESULT hr) {
+  m_loader.Drain();
+  std::lock_guard stack(m_stackLock);
+  m_closed = true;
+  std::shared_ptr<ViewpartState> posted;
+  while (Concurrency::try_receive(m_requests, posted)) m_stack.push_back(std::move(posted));
+  for (auto& request : m_stack) request->Finish(hr);
+  m_stack.clear();
 }
 
 }  // namespace Pipeline

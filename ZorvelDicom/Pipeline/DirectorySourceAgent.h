@@ -1,6 +1,8 @@
 // The process-wide directory-source agent: a thread of its own that serves the tile requests of
-// every slide-access object. Here its life cycle: users, the slides handed to it, waking, stopping.
-// Thread-safe: the state lock guards users, stopping and the slides; counts read by the agent are atomic.
+// every slide-access object, newest first, and its life cycle: users, slides, waking, stopping.
+// Thread-safe: the state lock guards users, stopping and the slides, the stack lock the requests;
+// only the agent's thread sends tiles or ends a request it may still serve (the consumer ends a
+// request whose every tile it has accounted for). Lock order: state lock, then stack lock.
 #pragma once
 
 #include <atomic>
@@ -8,9 +10,12 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <vector>
 
 #include <agents.h>
 #include <windef.h>
+
+#include "Pipeline/TileLoader.h"
 
 class CDirectorySource;
 
@@ -48,17 +53,30 @@ class DirectorySourceAgent final : public Concurrency::agent {
   bool HasSource(CDirectorySource* source);
   LONG Users();
 
+  // Takes a request in; false when the agent has ended (or is ending) and will serve no more.
+  bool Submit(std::shared_ptr<ViewpartState> request);
+
  protected:
   void run() override;
 
  private:
   void MainLoop();
-  bool WaitForWork();
+  // Moves posted requests onto the stack and drops finished ones; the request to serve, or null.
+  std::shared_ptr<ViewpartState> TakeIn(bool& stopping);
+  void ServeView(const std::shared_ptr<ViewpartState>& request);
+  void WaitForWork(bool pendingTiles);
+  // Ends every request the agent holds or is yet to take in; no request is taken in afterwards.
+  void EndAll(HRESULT hr);
 
   RequestBuffer& m_requests;
   Concurrency::event m_wake;
   std::mutex m_stateLock;
   std::set<CDirectorySource*> m_sources;  // slides with a record (not owned)
+  std::set<CDirectorySource*> m_closedSources;  // closed with requests possibly queued (not owned)
+  std::mutex m_stackLock;
+  std::vector<std::shared_ptr<ViewpartState>> m_stack;  // newest last; guarded by the stack lock
+  bool m_closed = false;                                // guarded by the stack lock
+  TileLoader m_loader;
   LONG m_users = 0;
   std::atomic<LONG>& m_opensInProgress;
   bool m_stopping = false;

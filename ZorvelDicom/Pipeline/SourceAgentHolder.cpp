@@ -61,6 +61,16 @@ bool SourceAgentHolder::HasAgent() {
   return m_agent != nullptr;
 }
 
+bool SourceAgentHolder::AgentFailed() {
+  std::lock_guard lock(m_mutex);
+  return m_agent && m_agent->HasFailed();
+}
+
+bool SourceAgentHolder::Submit(std::shared_ptr<ViewpartState> request) {
+  std::lock_guard lock(m_mutex);
+  return m_agent && m_agent->Submit(std::move(request));
+}
+
 LONG SourceAgentHolder::Users() {
   std::lock_guard lock(m_mutex);
   return m_agent ? m_agent->Users() : 0;

@@ -29,6 +29,10 @@ class SourceAgentHolder {
   // Updates the read limit of a running agent.
   void SetReadLimit(ULONGLONG readLimit);
   bool HasAgent();
+  // The agent exists and its loop ended by an exception.
+  bool AgentFailed();
+  // Hands a view request to the running agent; false when there is none to serve it.
+  bool Submit(std::shared_ptr<ViewpartState> request);
   LONG Users();
   bool HasSource(CDirectorySource* source);
 

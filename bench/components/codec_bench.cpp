@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "codec_com/CodecObject.h"
-#include "codec_common/PixelLayout.h"
+#include "codec_common/CodecDestination.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Raw tile batches (GetImageRawBatch into host memory buffers) against pread of the same bytes
 // from the slide file into buffers of the same sizes; the goal is a ratio of at least 0.9.
 // Also single tiles (GetImageRaw, one library read per tile) and the library's own blocks.
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <KLVComponents.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

@@ -122,6 +122,6 @@ HRESULT BitmapImage::TakeBack(ULONG* pSize, BYTE** ppBits) {
   return S_OK;
 }
 
-IKLVBitmapImage* CreateBitmapImage() { return new (std::nothrow) BitmapImage(); }
+IKLVBitmapImage* CreateBitmapImage() { return NewComponentObject<BitmapImage, IKLVBitmapImage>(IID_IKLVBitmapImage); }
 
 }  // namespace Components

@@ -7,12 +7,12 @@
 #include <memory>
 #include <mutex>
 
-#include "KLVComponentInterfaces.h"
+#include <KLVInterfaces/KLVHostObjects.h>
 #include "com_support/ComObject.h"
 
 namespace Components {
 
-class BitmapImage final : public AutomationObject<BitmapImage, IKLVBitmapImage, IKLVBitmapImage2> {
+class BitmapImage : public AutomationObject<BitmapImage, IKLVBitmapImage, IKLVBitmapImage2> {
  public:
   void* Find(REFIID riid);
 

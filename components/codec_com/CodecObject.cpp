@@ -36,14 +36,27 @@ HRESULT CodecObject::DecodeImage(const BYTE* pData, ULONG size, BYTE* pDestinati
   return m_core.DecodeInto(pData, size, pDestination, destinationSize, width, height, rowAlignment, imageType);
 }
 
-IKLVImageCodec* CreateJpegCodec() {
+namespace {
+
+const CodecCore& JpegCore() {
   static const JpegCodecCore core;
-  return new (std::nothrow) CodecObject(core);
+  return core;
 }
 
-IKLVImageCodec* CreateJpeg2000Codec() {
+const CodecCore& Jpeg2000Core() {
   static const Jp2kCodecCore core;
-  return new (std::nothrow) CodecObject(core);
+  return core;
+}
+
+}  // namespace
+
+JpegCodecObject::JpegCodecObject() : CodecObject(JpegCore()) {}
+Jpeg2000CodecObject::Jpeg2000CodecObject() : CodecObject(Jpeg2000Core()) {}
+
+IKLVImageCodec* CreateJpegCodec() { return NewComponentObject<JpegCodecObject, IKLVImageCodec>(IID_IKLVImageCodec); }
+
+IKLVImageCodec* CreateJpeg2000Codec() {
+  return NewComponentObject<Jpeg2000CodecObject, IKLVImageCodec>(IID_IKLVImageCodec);
 }
 
 }  // namespace Components

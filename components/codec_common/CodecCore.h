@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "PixelLayout.h"
+#include "CodecDestination.h"
 
 namespace Components {
 

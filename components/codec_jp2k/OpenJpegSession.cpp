@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "codec_common/PixelLayout.h"
+#include "codec_common/CodecDestination.h"
 
 namespace Components {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "JpegHeader.h"
-#include "codec_common/PixelLayout.h"
+#include "codec_common/CodecDestination.h"
 
 namespace Components {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codec_common/PixelLayout.h"
+#include "codec_common/CodecDestination.h"
 
 namespace Components {
 

@@ -1,43 +1,29 @@
-// Reference counting, QueryInterface and (AutomationObject) a type-library-free IDispatch for the
-// component classes. Derived classes list their interfaces and answer Find(riid) with the pointer.
-// Free-threaded: the count is atomic; objects start with one reference owned by their creator.
+// The component classes on the project's object framework (zplatform/com_object.h): AutomationObject
+// adds a type-library-free IDispatch and answers QueryInterface from the class's Find(riid).
+// Free-threaded; the components' library is never unloaded, so objects hold no server lock.
 #pragma once
 
-#include <atomic>
-
 #include <oaidl.h>
+#include <zplatform/com_object.h>
 
 namespace Components {
 
-template <typename Derived, typename... Interfaces>
-class ComObject : public Interfaces... {
+using zplatform::com::CreateUnaggregatedInstance;
+
+// Derived provides void* Find(REFIID): the interface pointer for riid, or null. First is the identity.
+template <typename Derived, typename First, typename... Rest>
+class AutomationObject : public zplatform::com::ComObjectRoot<zplatform::com::NoServerLock>,
+                         public First,
+                         public Rest... {
  public:
-  STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
+  IUnknown* GetIdentityUnknown() { return static_cast<First*>(this); }
+  HRESULT InternalQueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<Derived*>(this)->Find(riid);
     if (*ppv == nullptr) return E_NOINTERFACE;
-    AddRef();
+    GetIdentityUnknown()->AddRef();
     return S_OK;
   }
-  STDMETHOD_(ULONG, AddRef)() override { return m_references.fetch_add(1, std::memory_order_relaxed) + 1; }
-  STDMETHOD_(ULONG, Release)() override {
-    const ULONG left = m_references.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (left == 0) delete static_cast<Derived*>(this);
-    return left;
-  }
 
- protected:
-  ComObject() = default;
-  ~ComObject() = default;
-
- private:
-  std::atomic<ULONG> m_references{1};
-};
-
-// For interfaces derived from IDispatch: reached through their vtables, with no type information.
-template <typename Derived, typename... Interfaces>
-class AutomationObject : public ComObject<Derived, Interfaces...> {
- public:
   STDMETHOD(GetTypeInfoCount)(UINT* pctinfo) override {
     if (pctinfo == nullptr) return E_POINTER;
     *pctinfo = 0;
@@ -53,5 +39,13 @@ class AutomationObject : public ComObject<Derived, Interfaces...> {
   AutomationObject() = default;
   ~AutomationObject() = default;
 };
+
+// A new object of class T asked for Interface, with one reference; null when out of memory.
+template <class T, class Interface>
+Interface* NewComponentObject(REFIID iid) {
+  void* object = nullptr;
+  CreateUnaggregatedInstance<T>(nullptr, iid, &object);
+  return static_cast<Interface*>(object);
+}
 
 }  // namespace Components

@@ -123,6 +123,8 @@ HRESULT MemoryBuffer::SetRAWArray(SAFEARRAY* Data) {
   return FAILED(hr) ? hr : unaccess;
 }
 
-IKLVMemoryBuffer* CreateMemoryBuffer() { return new (std::nothrow) MemoryBuffer(); }
+IKLVMemoryBuffer* CreateMemoryBuffer() {
+  return NewComponentObject<MemoryBuffer, IKLVMemoryBuffer>(IID_IKLVMemoryBuffer);
+}
 
 }  // namespace Components

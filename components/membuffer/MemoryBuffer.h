@@ -7,12 +7,12 @@
 #include <memory>
 #include <mutex>
 
-#include "KLVComponentInterfaces.h"
+#include <KLVInterfaces/KLVHostObjects.h>
 #include "com_support/ComObject.h"
 
 namespace Components {
 
-class MemoryBuffer final : public AutomationObject<MemoryBuffer, IKLVMemoryBuffer> {
+class MemoryBuffer : public AutomationObject<MemoryBuffer, IKLVMemoryBuffer> {
  public:
   void* Find(REFIID riid);
 

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <new>
 
-#include "ClassFactory.h"
 #include "KLVComponents.h"
 #include "bitmap/BitmapImage.h"
 #include "codec_com/CodecObject.h"
@@ -16,16 +15,18 @@
 namespace Components {
 namespace {
 
+using ClassFactory = zplatform::com::ClassFactory<zplatform::com::NoServerLock>;
+
 struct ClassEntry {
   const CLSID* clsid;
-  ClassFactory::Creator create;
+  zplatform::com::InstanceCreator create;
 };
 
 const ClassEntry kClasses[] = {
-    {&CLSID_KLVJpegCodec, [] { return static_cast<IUnknown*>(CreateJpegCodec()); }},
-    {&CLSID_KLVJpeg2000Codec, [] { return static_cast<IUnknown*>(CreateJpeg2000Codec()); }},
-    {&CLSID_KLVBitmapImage, [] { return static_cast<IUnknown*>(CreateBitmapImage()); }},
-    {&CLSID_KLVMemoryBuffer, [] { return static_cast<IUnknown*>(CreateMemoryBuffer()); }},
+    {&CLSID_KLVJpegCodec, &CreateUnaggregatedInstance<JpegCodecObject>},
+    {&CLSID_KLVJpeg2000Codec, &CreateUnaggregatedInstance<Jpeg2000CodecObject>},
+    {&CLSID_KLVBitmapImage, &CreateUnaggregatedInstance<BitmapImage>},
+    {&CLSID_KLVMemoryBuffer, &CreateUnaggregatedInstance<MemoryBuffer>},
 };
 
 // Owns the registrations for the lifetime of the library.
@@ -45,11 +46,13 @@ class Registrations {
   HRESULT Add() {
     HRESULT first = S_OK;
     for (std::size_t i = 0; i < std::size(kClasses); ++i) {
-      auto* factory = new (std::nothrow) ClassFactory(kClasses[i].create);
-      HRESULT hr = factory == nullptr ? E_OUTOFMEMORY
-                                      : CoRegisterClassObject(*kClasses[i].clsid, factory, CLSCTX_INPROC_SERVER,
-                                                              REGCLS_MULTIPLEUSE, &m_cookies[i]);
-      if (factory != nullptr) factory->Release();  // the registry keeps its own reference
+      IUnknown* factory = nullptr;
+      HRESULT hr = ClassFactory::Create(kClasses[i].create, IID_IUnknown, reinterpret_cast<void**>(&factory));
+      if (SUCCEEDED(hr)) {
+        hr = CoRegisterClassObject(*kClasses[i].clsid, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                   &m_cookies[i]);
+        factory->Release();  // the registry keeps its own reference
+      }
       if (FAILED(hr) && SUCCEEDED(first)) first = hr;
     }
     return first;

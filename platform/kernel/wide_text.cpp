@@ -1,11 +1,11 @@
-// UTF-16 <-> UTF-8 conversion and the MultiByteToWideChar / WideCharToMultiByte calls.
+// The project's UTF-16 <-> UTF-8 converter and the MultiByteToWideChar / WideCharToMultiByte calls.
 // Hand-written because the standard library's converters are deprecated and locale-bound.
 #include "wide_text.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace zplatform::kernel {
+namespace zplatform {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -38,29 +38,28 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 sequence at text[i]; advances i; returns kReplacement (and clears ok) when
-// the sequence is ill-formed (overlong, surrogate, beyond U+10FFFF or cut short).
-char32_t DecodeUtf8(std::string_view text, size_t& i, bool& ok) {
+// Decodes one UTF-8 sequence at text[i] and advances i past it. An ill-formed sequence (overlong,
+// surrogate, beyond U+10FFFF or cut short) clears ok and gives kReplacement, or with Latin1 its lead
+// byte alone, consumed as one character.
+char32_t DecodeUtf8(std::string_view text, size_t& i, bool& ok, BadUtf8 bad) {
+  const size_t start = i;
   const auto lead = static_cast<unsigned char>(text[i++]);
   if (lead < 0x80) return lead;
-  int extra = lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
-  if (extra < 0) {
+  const auto illFormed = [&] {
     ok = false;
-    return kReplacement;
-  }
+    if (bad == BadUtf8::Replace) return kReplacement;
+    i = start + 1;
+    return static_cast<char32_t>(lead);
+  };
+  int extra = lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
+  if (extra < 0) return illFormed();
   char32_t cp = lead & (0x3F >> extra);
   for (int k = 0; k < extra; ++k) {
-    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      ok = false;
-      return kReplacement;
-    }
+    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return illFormed();
     cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
   }
   const char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ok = false;
-    return kReplacement;
-  }
+  if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return illFormed();
   return cp;
 }
 
@@ -84,14 +83,18 @@ std::string Utf16ToUtf8(std::u16string_view text, bool* valid) {
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text, bool* valid) {
+std::u16string Utf8ToUtf16(std::string_view text, bool* valid, BadUtf8 bad) {
   std::u16string out;
   out.reserve(text.size());
   bool ok = true;
-  for (size_t i = 0; i < text.size();) AppendUtf16(out, DecodeUtf8(text, i, ok));
+  for (size_t i = 0; i < text.size();) AppendUtf16(out, DecodeUtf8(text, i, ok, bad));
   if (valid) *valid = ok;
   return out;
 }
+
+}  // namespace zplatform
+
+namespace zplatform::kernel {
 
 std::string NativePath(std::u16string_view path) {
   std::string native = Utf16ToUtf8(path);
@@ -104,13 +107,6 @@ DWORD CopyOrRequiredSize(std::u16string_view text, LPWSTR buffer, DWORD bufferSi
   std::copy(text.begin(), text.end(), buffer);
   buffer[text.size()] = u'\0';
   return static_cast<DWORD>(text.size());
-}
-
-char16_t FoldCase(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
 }
 
 }  // namespace zplatform::kernel
@@ -142,7 +138,7 @@ extern "C" ZPLATFORM_API int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, L
   }
   const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   bool valid = true;
-  std::u16string converted = Utf8ToUtf16(std::string_view(lpMultiByteStr, length), &valid);
+  std::u16string converted = zplatform::Utf8ToUtf16(std::string_view(lpMultiByteStr, length), &valid);
   if (!valid && (dwFlags & MB_ERR_INVALID_CHARS)) {
     SetLastError(ERROR_NO_UNICODE_TRANSLATION);
     return 0;
@@ -161,7 +157,7 @@ extern "C" ZPLATFORM_API int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, L
   const size_t length =
       cchWideChar == -1 ? std::char_traits<char16_t>::length(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
   bool valid = true;
-  std::string converted = Utf16ToUtf8(std::u16string_view(lpWideCharStr, length), &valid);
+  std::string converted = zplatform::Utf16ToUtf8(std::u16string_view(lpWideCharStr, length), &valid);
   if (!valid && (dwFlags & WC_ERR_INVALID_CHARS)) {
     SetLastError(ERROR_NO_UNICODE_TRANSLATION);
     return 0;

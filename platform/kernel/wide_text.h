@@ -1,17 +1,19 @@
-// UTF-16 <-> UTF-8 conversion, path spelling and buffer copying shared by the kernel calls.
-// Pure functions; ill-formed input is replaced by U+FFFD unless the caller asks to be told.
+// Path spelling and buffer copying shared by the kernel calls (text conversion and case folding:
+// zplatform/text.h). Pure functions.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "windows.h"
+#include "zplatform/text.h"
 
 namespace zplatform::kernel {
 
-// Converts; when `valid` is given it is set to false if the input was ill-formed.
-std::string Utf16ToUtf8(std::u16string_view text, bool* valid = nullptr);
-std::u16string Utf8ToUtf16(std::string_view text, bool* valid = nullptr);
+using zplatform::EqualsNoCase;
+using zplatform::FoldCase;
+using zplatform::Utf16ToUtf8;
+using zplatform::Utf8ToUtf16;
 
 // A Windows-style path as the file system spells it: UTF-8, '\' turned into '/'.
 std::string NativePath(std::u16string_view path);
@@ -23,10 +25,6 @@ inline std::u16string_view View(LPCWSTR text) { return text ? std::u16string_vie
 // with room for text and NUL copies both and returns the text's length; otherwise copies nothing
 // and returns the length plus one.
 DWORD CopyOrRequiredSize(std::u16string_view text, LPWSTR buffer, DWORD bufferSize);
-
-// ASCII case folding, the comparison the INI reader and the file matcher use.
-char16_t FoldCase(char16_t c);
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 
 inline bool IsPathSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
 

@@ -3,7 +3,7 @@
 // Clear (also run by the destructor) hands a held loan back and cancels anything else.
 #pragma once
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <base/SeErrorHandler.h>
 
 namespace KLVZorvelHelper {

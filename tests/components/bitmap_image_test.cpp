@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "bitmap/BitmapImage.h"
-#include "com_ptr.h"
+#include <zplatform/com_ptr.h>
 
 namespace Components::Testing {
 namespace {
@@ -13,10 +13,10 @@ namespace {
 constexpr LONG kBgr24 = 0x00021808;
 constexpr LONG kGrey8 = 0x00100803;
 
-Owned<IKLVBitmapImage2> SecondInterface(IKLVBitmapImage* bitmap) {
+ComPtr<IKLVBitmapImage2> SecondInterface(IKLVBitmapImage* bitmap) {
   void* p = nullptr;
   EXPECT_EQ(bitmap->QueryInterface(IID_IKLVBitmapImage2, &p), S_OK);
-  return Owned<IKLVBitmapImage2>(static_cast<IKLVBitmapImage2*>(p));
+  return ComPtr<IKLVBitmapImage2>(static_cast<IKLVBitmapImage2*>(p));
 }
 
 TEST(BitmapImageTest, CreateChecksTheGeometry) {
@@ -30,7 +30,7 @@ TEST(BitmapImageTest, CreateChecksTheGeometry) {
       {5, -3, 16, kBgr24, E_INVALIDARG}, {5, 3, 16, 0, E_INVALIDARG},     {5, 3, -16, kBgr24, E_INVALIDARG},
       {65536, 65536, 0x7FFFFFFF, kBgr24, E_OUTOFMEMORY},
   };
-  auto bitmap = Owned<IKLVBitmapImage>(CreateBitmapImage());
+  auto bitmap = ComPtr<IKLVBitmapImage>(CreateBitmapImage());
   for (const auto& c : cases) {
     EXPECT_EQ(bitmap->Create(c.width, c.height, c.stride, c.format), c.expected)
         << c.width << "x" << c.height << " stride " << c.stride;
@@ -46,8 +46,8 @@ TEST(BitmapImageTest, CreateChecksTheGeometry) {
 }
 
 TEST(BitmapImageTest, LendsKeepsAndRefusesResizingWhileLent) {
-  auto bitmap = Owned<IKLVBitmapImage>(CreateBitmapImage());
-  auto second = SecondInterface(bitmap.get());
+  auto bitmap = ComPtr<IKLVBitmapImage>(CreateBitmapImage());
+  auto second = SecondInterface(bitmap.Get());
   ULONG size = 0;
   BYTE* bits = nullptr;
   EXPECT_EQ(second->RemoteGetBits(&size, &bits), E_FAIL);  // no size yet
@@ -74,8 +74,8 @@ TEST(BitmapImageTest, LendsKeepsAndRefusesResizingWhileLent) {
 }
 
 TEST(BitmapImageTest, ManyThreadsWriteThroughOneLoan) {
-  auto bitmap = Owned<IKLVBitmapImage>(CreateBitmapImage());
-  auto second = SecondInterface(bitmap.get());
+  auto bitmap = ComPtr<IKLVBitmapImage>(CreateBitmapImage());
+  auto second = SecondInterface(bitmap.Get());
   const LONG width = 64, height = 64, stride = 192;
   ASSERT_EQ(second->Create(width, height, stride, kBgr24), S_OK);
   ULONG size = 0;
@@ -94,11 +94,11 @@ TEST(BitmapImageTest, ManyThreadsWriteThroughOneLoan) {
 }
 
 TEST(BitmapImageTest, AnswersBothInterfacesOnOneObject) {
-  auto bitmap = Owned<IKLVBitmapImage>(CreateBitmapImage());
-  auto second = SecondInterface(bitmap.get());
+  auto bitmap = ComPtr<IKLVBitmapImage>(CreateBitmapImage());
+  auto second = SecondInterface(bitmap.Get());
   void* back = nullptr;
   ASSERT_EQ(second->QueryInterface(IID_IKLVBitmapImage, &back), S_OK);
-  EXPECT_EQ(back, bitmap.get());
+  EXPECT_EQ(back, bitmap.Get());
   static_cast<IUnknown*>(back)->Release();
   void* none = nullptr;
   EXPECT_EQ(bitmap->QueryInterface(IID_IKLVMemoryBuffer, &none), E_NOINTERFACE);

@@ -52,7 +52,7 @@ std::string SampleName(const ::testing::TestParamInfo<std::size_t>& info) {
 
 void CheckWidened(const Sample& sample) {
   SCOPED_TRACE(sample.name);
-  const std::size_t stride = StrideFor(ImageType::Colour8, sample.width, 8);
+  const std::size_t stride = StrideFor(ImageType::Colour8, sample.width, 3, 8);
   std::vector<std::uint8_t> lines(stride * sample.height, 0xCD);
   ASSERT_EQ(CoreFor(sample).DecodeInto(sample.encoded.data(), sample.encoded.size(), lines.data(),
                                          lines.size(), sample.width, sample.height, 8, 1),

@@ -5,15 +5,17 @@
 #include <atomic>
 #include <thread>
 
+#include <KLVInterfaces/KLVHostObjects.h>
+
 #include "codec_com/CodecObject.h"
 #include "codec_samples.h"
-#include "com_ptr.h"
+#include <zplatform/com_ptr.h>
 
 namespace Components::Testing {
 namespace {
 
-Owned<IKLVImageCodec> CodecFor(const Sample& sample) {
-  return Owned<IKLVImageCodec>(sample.name.rfind("jpeg", 0) == 0 ? CreateJpegCodec() : CreateJpeg2000Codec());
+ComPtr<IKLVImageCodec> CodecFor(const Sample& sample) {
+  return ComPtr<IKLVImageCodec>(sample.name.rfind("jpeg", 0) == 0 ? CreateJpegCodec() : CreateJpeg2000Codec());
 }
 
 // GetImageInfo, then DecodeImage with what it reported and alignment 4, as the module's decoder does.
@@ -22,7 +24,7 @@ HRESULT DecodeThroughObject(IKLVImageCodec* codec, const Sample& sample, std::ve
   HRESULT hr = codec->GetImageInfo(sample.encoded.data(), static_cast<ULONG>(sample.encoded.size()), &width,
                                    &height, &type, nullptr);
   if (FAILED(hr)) return hr;
-  const std::size_t stride = StrideFor(static_cast<ImageType>(type), static_cast<std::uint32_t>(width), 4);
+  const std::size_t stride = StrideFor(static_cast<ImageType>(type), static_cast<std::uint32_t>(width), 3, 4);
   lines.assign(stride * static_cast<std::size_t>(height), 0);
   LONG out = 77;
   hr = codec->DecodeImage(sample.encoded.data(), static_cast<ULONG>(sample.encoded.size()), lines.data(),
@@ -34,9 +36,9 @@ TEST(CodecObjectTest, DecodesEverySampleLikeTheCore) {
   for (const Sample& sample : Samples()) {
     auto codec = CodecFor(sample);
     std::vector<BYTE> viaObject;
-    ASSERT_EQ(DecodeThroughObject(codec.get(), sample, viaObject), S_OK) << sample.name;
+    ASSERT_EQ(DecodeThroughObject(codec.Get(), sample, viaObject), S_OK) << sample.name;
     const ImageType type = TypeFor(sample.components, sample.bits);
-    std::vector<BYTE> viaCore(StrideFor(type, sample.width, 4) * sample.height, 0);
+    std::vector<BYTE> viaCore(StrideFor(type, sample.width, 3, 4) * sample.height, 0);
     ASSERT_EQ(CoreFor(sample).DecodeInto(sample.encoded.data(), sample.encoded.size(), viaCore.data(), viaCore.size(),
                                          sample.width, sample.height, 4, static_cast<int>(type)),
               S_OK);
@@ -45,7 +47,7 @@ TEST(CodecObjectTest, DecodesEverySampleLikeTheCore) {
 }
 
 TEST(CodecObjectTest, ChecksItsArguments) {
-  auto codec = Owned<IKLVImageCodec>(CreateJpegCodec());
+  auto codec = ComPtr<IKLVImageCodec>(CreateJpegCodec());
   const Sample& sample = Samples().front();
   const BYTE* data = sample.encoded.data();
   const auto size = static_cast<ULONG>(sample.encoded.size());
@@ -55,7 +57,7 @@ TEST(CodecObjectTest, ChecksItsArguments) {
   EXPECT_EQ(codec->GetImageInfo(data, size, &w, nullptr, &t, nullptr), E_POINTER);
   EXPECT_EQ(codec->GetImageInfo(data, size, &w, &h, nullptr, nullptr), E_POINTER);
   ASSERT_EQ(codec->GetImageInfo(data, size, &w, &h, &t, nullptr), S_OK);
-  std::vector<BYTE> lines(StrideFor(static_cast<ImageType>(t), static_cast<std::uint32_t>(w), 4) * h);
+  std::vector<BYTE> lines(StrideFor(static_cast<ImageType>(t), static_cast<std::uint32_t>(w), 3, 4) * h);
   const auto bytes = static_cast<ULONG>(lines.size());
   EXPECT_EQ(codec->DecodeImage(data, size, nullptr, bytes, nullptr, w, h, 4, t), E_POINTER);
   EXPECT_EQ(codec->DecodeImage(data, size, lines.data(), bytes - 1, nullptr, w, h, 4, t), E_INVALIDARG);
@@ -66,11 +68,11 @@ TEST(CodecObjectTest, ChecksItsArguments) {
 }
 
 TEST(CodecObjectTest, AnswersItsInterfacesOnly) {
-  auto codec = Owned<IKLVImageCodec>(CreateJpeg2000Codec());
+  auto codec = ComPtr<IKLVImageCodec>(CreateJpeg2000Codec());
   for (const IID& iid : {IID_IUnknown, IID_IDispatch, IID_IKLVImageCodec}) {
     void* p = nullptr;
     ASSERT_EQ(codec->QueryInterface(iid, &p), S_OK);
-    EXPECT_EQ(p, codec.get());
+    EXPECT_EQ(p, codec.Get());
     static_cast<IUnknown*>(p)->Release();
   }
   void* p = reinterpret_cast<void*>(1);
@@ -80,12 +82,12 @@ TEST(CodecObjectTest, AnswersItsInterfacesOnly) {
 }
 
 TEST(CodecObjectTest, ManyThreadsShareOneObject) {
-  auto jpeg = Owned<IKLVImageCodec>(CreateJpegCodec());
-  auto jp2k = Owned<IKLVImageCodec>(CreateJpeg2000Codec());
+  auto jpeg = ComPtr<IKLVImageCodec>(CreateJpegCodec());
+  auto jp2k = ComPtr<IKLVImageCodec>(CreateJpeg2000Codec());
   const auto& samples = Samples();
   std::vector<std::vector<BYTE>> expected(samples.size());
   for (std::size_t i = 0; i < samples.size(); ++i) {
-    IKLVImageCodec* codec = samples[i].name.rfind("jpeg", 0) == 0 ? jpeg.get() : jp2k.get();
+    IKLVImageCodec* codec = samples[i].name.rfind("jpeg", 0) == 0 ? jpeg.Get() : jp2k.Get();
     ASSERT_EQ(DecodeThroughObject(codec, samples[i], expected[i]), S_OK);
   }
   std::atomic<int> mismatches{0};
@@ -94,7 +96,7 @@ TEST(CodecObjectTest, ManyThreadsShareOneObject) {
     threads.emplace_back([&, t] {
       for (int round = 0; round < 40; ++round) {
         const std::size_t i = static_cast<std::size_t>(t * 5 + round) % samples.size();
-        IKLVImageCodec* codec = samples[i].name.rfind("jpeg", 0) == 0 ? jpeg.get() : jp2k.get();
+        IKLVImageCodec* codec = samples[i].name.rfind("jpeg", 0) == 0 ? jpeg.Get() : jp2k.Get();
         std::vector<BYTE> lines;
         if (DecodeThroughObject(codec, samples[i], lines) != S_OK || lines != expected[i]) ++mismatches;
       }

@@ -21,7 +21,7 @@ HRESULT DecodePacked(const CodecCore& core, const std::vector<std::uint8_t>& enc
                      std::vector<std::uint8_t>& packed) {
   const std::uint32_t bytes = sample.bits / 8;
   const ImageType type = TypeFor(sample.components, sample.bits);
-  const std::size_t stride = StrideFor(type, sample.width, 4);
+  const std::size_t stride = StrideFor(type, sample.width, 3, 4);
   std::vector<std::uint8_t> lines(stride * sample.height, 0xCD);
   const HRESULT hr = core.DecodeInto(encoded.data(), encoded.size(), lines.data(), lines.size(),
                                      static_cast<std::int32_t>(sample.width),

@@ -58,7 +58,7 @@ TEST(Jp2kGdcmTest, SixteenBitColourAndTwelveBitGreyDecodeExactly) {
     ImageInfo info;
     ASSERT_EQ(core.ReadInfo(encoded.data(), encoded.size(), info), S_OK) << layout.what;
     EXPECT_EQ(info.bitsPerSample, 16u) << layout.what;
-    const std::size_t stride = StrideFor(info.type, width, 4);
+    const std::size_t stride = StrideFor(info.type, width, 3, 4);
     std::vector<std::uint8_t> lines(stride * height);
     ASSERT_EQ(core.DecodeInto(encoded.data(), encoded.size(), lines.data(), lines.size(), width, height, 4,
                               static_cast<std::int32_t>(info.type)),

@@ -5,14 +5,14 @@
 
 #include <oleauto.h>
 
-#include "com_ptr.h"
+#include <zplatform/com_ptr.h>
 #include "membuffer/MemoryBuffer.h"
 
 namespace Components::Testing {
 namespace {
 
 TEST(MemoryBufferTest, LendsKeepsAndReallocatesOnlyWhenNothingIsLent) {
-  auto buffer = Owned<IKLVMemoryBuffer>(CreateMemoryBuffer());
+  auto buffer = ComPtr<IKLVMemoryBuffer>(CreateMemoryBuffer());
   LONG size = -1;
   CHAR* data = reinterpret_cast<CHAR*>(1);
   ASSERT_EQ(buffer->RemoteGetPtr(&size, &data), S_OK);  // empty: nothing lent
@@ -47,7 +47,7 @@ TEST(MemoryBufferTest, LendsKeepsAndReallocatesOnlyWhenNothingIsLent) {
 // Refilling reuses the block while it fits; whichever way the size changes, the buffer reports
 // and lends exactly the new size and a reallocation keeps the leading bytes.
 TEST(MemoryBufferTest, ResizingKeepsSizesAndLeadingBytes) {
-  auto buffer = Owned<IKLVMemoryBuffer>(CreateMemoryBuffer());
+  auto buffer = ComPtr<IKLVMemoryBuffer>(CreateMemoryBuffer());
   LONG size = 0;
   CHAR* data = nullptr;
   ASSERT_EQ(buffer->ReCreateWithAlloc(10), S_OK);
@@ -72,7 +72,7 @@ TEST(MemoryBufferTest, ResizingKeepsSizesAndLeadingBytes) {
 }
 
 TEST(MemoryBufferTest, ByteArraysRoundTrip) {
-  auto buffer = Owned<IKLVMemoryBuffer>(CreateMemoryBuffer());
+  auto buffer = ComPtr<IKLVMemoryBuffer>(CreateMemoryBuffer());
   SAFEARRAY* in = SafeArrayCreateVector(VT_UI1, 0, 5);
   ASSERT_NE(in, nullptr);
   void* p = nullptr;

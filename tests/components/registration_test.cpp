@@ -5,9 +5,10 @@
 
 #include <objbase.h>
 
-#include "KLVComponentInterfaces.h"
+#include <KLVInterfaces/KLVImageCodec.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include "KLVComponents.h"
-#include "com_ptr.h"
+#include <zplatform/com_ptr.h>
 
 namespace Components::Testing {
 namespace {
@@ -30,15 +31,15 @@ struct HostBitmapFactory final : IClassFactory {
 };
 
 template <typename T>
-HRESULT Create(REFCLSID clsid, REFIID iid, Owned<T>& out) {
+HRESULT Create(REFCLSID clsid, REFIID iid, ComPtr<T>& out) {
   void* p = nullptr;
   const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, iid, &p);
-  out.reset(static_cast<T*>(p));
+  out.Reset(static_cast<T*>(p));
   return hr;
 }
 
 TEST(RegistrationTest, LoadingRegistersTheClassesAfterTheHostsOwn) {
-  Owned<IUnknown> none;
+  ComPtr<IUnknown> none;
   ASSERT_EQ(Create(CLSID_KLVJpegCodec, IID_IKLVImageCodec, none), REGDB_E_CLASSNOTREG);
   HostBitmapFactory host;
   DWORD cookie = 0;
@@ -48,12 +49,12 @@ TEST(RegistrationTest, LoadingRegistersTheClassesAfterTheHostsOwn) {
   void* library = dlopen(ZORVEL_COMPONENTS_LIBRARY, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
 
-  Owned<IKLVImageCodec> jpeg, jp2k;
+  ComPtr<IKLVImageCodec> jpeg, jp2k;
   EXPECT_EQ(Create(CLSID_KLVJpegCodec, IID_IKLVImageCodec, jpeg), S_OK);
   EXPECT_EQ(Create(CLSID_KLVJpeg2000Codec, IID_IKLVImageCodec, jp2k), S_OK);
-  Owned<IKLVMemoryBuffer> buffer;
+  ComPtr<IKLVMemoryBuffer> buffer;
   EXPECT_EQ(Create(CLSID_KLVMemoryBuffer, IID_IKLVMemoryBuffer, buffer), S_OK);
-  Owned<IKLVBitmapImage> bitmap;
+  ComPtr<IKLVBitmapImage> bitmap;
   EXPECT_EQ(Create(CLSID_KLVBitmapImage, IID_IKLVBitmapImage, bitmap), HostBitmapFactory::kHostAnswer);
   EXPECT_EQ(Create(CLSID_KLVJpegCodec, IID_IKLVBitmapImage, bitmap), E_NOINTERFACE);
 

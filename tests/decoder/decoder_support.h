@@ -2,9 +2,11 @@
 // Pillow's reference decode, and repacking decoded B, G, R lines into packed R, G, B pixels.
 #pragma once
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
+#include <KLVInterfaces/KLVImageCodec.h>
 #include <KLVComponents.h>
 #include <objbase.h>
+#include <zplatform/com_ptr.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,27 +19,10 @@
 namespace decoder_test {
 
 template <class T>
-class Ref {
- public:
-  Ref() = default;
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  ~Ref() {
-    if (m_p != nullptr) m_p->Release();
-  }
-  T* operator->() const { return m_p; }
-  T* Get() const { return m_p; }
-  void** Out() { return reinterpret_cast<void**>(&m_p); }
-
- private:
-  T* m_p = nullptr;
-};
-
-template <class T>
-HRESULT CreateComponent(const CLSID& clsid, const IID& iid, Ref<T>& object) {
+HRESULT CreateComponent(const CLSID& clsid, const IID& iid, ComPtr<T>& object) {
   const HRESULT registered = ZorvelComponentsRegister();
   if (FAILED(registered)) return registered;
-  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object.Out());
+  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object.OutVoid());
 }
 
 using codec_samples::Sample;

@@ -42,12 +42,12 @@ TEST_P(ExactSample, CallerBufferEqualsIndependentDecode) {
 TEST_P(ExactSample, BitmapTargetsEqualIndependentDecode) {
   const Sample& s = Get();
   CDicomImageDecoder decoder(s.transferSyntax());
-  Ref<IKLVBitmapImage> first;
+  ComPtr<IKLVBitmapImage> first;
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage, first), S_OK);
   ASSERT_EQ(decoder.Decode(s.encoded.data(), static_cast<ULONG>(s.encoded.size()), static_cast<USHORT>(s.components),
                            first.Get()),
             S_OK);
-  Ref<IKLVBitmapImage2> second;
+  ComPtr<IKLVBitmapImage2> second;
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage2, second), S_OK);
   LONG width = 0, height = 0;
   ASSERT_EQ(decoder.Decode(s.encoded.data(), static_cast<ULONG>(s.encoded.size()), static_cast<USHORT>(s.components),
@@ -93,7 +93,7 @@ TEST_P(UnsupportedSyntax, EveryDecodeAnswersNotImplemented) {
   EXPECT_EQ(decoder.Decode(s.encoded.data(), static_cast<ULONG>(s.encoded.size()), 3, lines.data(), nullptr, &width,
                            &height),
             E_NOTIMPL);
-  Ref<IKLVBitmapImage> bitmap;
+  ComPtr<IKLVBitmapImage> bitmap;
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage, bitmap), S_OK);
   EXPECT_EQ(decoder.Decode(s.encoded.data(), static_cast<ULONG>(s.encoded.size()), 3, bitmap.Get()), E_NOTIMPL);
   LONG bitmapWidth = -1;
@@ -109,7 +109,7 @@ TEST(DecoderOuts, NullWidthOrHeightIsRejectedBeforeTheCodec) {
   CDicomImageDecoder decoder(s.transferSyntax());
   std::vector<BYTE> lines(1 << 16, 0xAB);
   LONG value = 0;
-  Ref<IKLVBitmapImage2> bitmap;
+  ComPtr<IKLVBitmapImage2> bitmap;
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage2, bitmap), S_OK);
   const ULONG size = static_cast<ULONG>(s.encoded.size());
   EXPECT_EQ(decoder.Decode(s.encoded.data(), size, 3, lines.data(), nullptr, nullptr, &value), E_INVALIDARG);
@@ -129,7 +129,7 @@ TEST(DecoderPresizedBitmap, KeepsItsSizeAndFormatAndRefusesOneTooSmall) {
   }
   ASSERT_NE(jpeg, nullptr);
   CDicomImageDecoder decoder(3);
-  Ref<IKLVBitmapImage> large, small;
+  ComPtr<IKLVBitmapImage> large, small;
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage, large), S_OK);
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage, small), S_OK);
   ASSERT_EQ(large->Create(100, 60, 400, 0x0026200A), S_OK);

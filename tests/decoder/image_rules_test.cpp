@@ -81,7 +81,7 @@ TEST(DecoderUncompressed, PixelsReversedIntoTheBitmap) {
   for (const UncompressedCase& c : cases) {
     std::vector<BYTE> source(size_t{c.width} * c.height * c.samples * (c.bits / 8));
     std::iota(source.begin(), source.end(), BYTE{1});
-    Ref<IKLVBitmapImage> bitmap;
+    ComPtr<IKLVBitmapImage> bitmap;
     ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage, bitmap), S_OK);
     ASSERT_EQ(CDicomImageDecoder::DecodeUncompressed(source.data(), c.width, c.height, c.samples, c.bits, bitmap.Get()),
               S_OK);
@@ -106,7 +106,7 @@ TEST(DecoderUncompressed, PixelsReversedIntoTheBitmap) {
 
 TEST(DecoderUncompressed, NullSourceOrBitmapIsRejected) {
   BYTE source[12] = {};
-  Ref<IKLVBitmapImage> bitmap;
+  ComPtr<IKLVBitmapImage> bitmap;
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage, bitmap), S_OK);
   EXPECT_EQ(CDicomImageDecoder::DecodeUncompressed(nullptr, 2, 2, 3, 8, bitmap.Get()), E_INVALIDARG);
   EXPECT_EQ(CDicomImageDecoder::DecodeUncompressed(source, 2, 2, 3, 8, nullptr), E_INVALIDARG);

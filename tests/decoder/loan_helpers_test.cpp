@@ -14,7 +14,7 @@ using KLVMemoryBufferHelper::CKLVMemoryBufferHelper;
 using KLVZorvelHelper::CKLVBitmapImage2LockHelper;
 
 TEST(BitmapLoanHelper, LendsWritesAndHandsBack) {
-  Ref<IKLVBitmapImage2> bitmap;
+  ComPtr<IKLVBitmapImage2> bitmap;
   ASSERT_EQ(CreateComponent(CLSID_KLVBitmapImage, IID_IKLVBitmapImage2, bitmap), S_OK);
   ASSERT_EQ(bitmap->Create(4, 2, 12, 0x00021808), S_OK);
   {
@@ -36,7 +36,7 @@ TEST(BitmapLoanHelper, LendsWritesAndHandsBack) {
 }
 
 TEST(MemoryBufferLoanHelper, MismatchedHandBackKeepsTheLoanUntilClear) {
-  Ref<IKLVMemoryBuffer> buffer;
+  ComPtr<IKLVMemoryBuffer> buffer;
   ASSERT_EQ(CreateComponent(CLSID_KLVMemoryBuffer, IID_IKLVMemoryBuffer, buffer), S_OK);
   ASSERT_EQ(buffer->ReCreateWithAlloc(16), S_OK);
   CKLVMemoryBufferHelper helper;

@@ -138,6 +138,16 @@ const Variant kVariants[] = {
      {0, 1}, 3, 2, true, false, WSI_TS_JPEG_BASELINE},
     {"jpeg2000_fluorescence", "--width 512 --height 512 --syntax jpeg2000 --channels 2 --levels 0", {0}, 1, 2,
      false, true, WSI_TS_JPEG2000},
+    // Layouts of other writers: no Dimension Organization Type, frames in Morton or random order
+    // placed by their positions; no Image Type; a level split over instances.
+    {"morton_no_organization_no_image_type", "--width 1280 --height 768 --levels 0,1 --frame-order morton --no-image-type",
+     {0, 1}, 1, 1, false, false, WSI_TS_JPEG_BASELINE},
+    {"random_order_split_level", "--width 1024 --height 768 --levels 0 --frame-order random --split-level 3",
+     {0}, 1, 1, false, false, WSI_TS_JPEG_BASELINE},
+    {"concatenation_planes", "--width 1024 --height 768 --levels 0,1 --focal-planes 2 --split-level 3 --concatenation",
+     {0, 1}, 2, 1, false, true, WSI_TS_JPEG_BASELINE},
+    {"split_level_positions", "--width 768 --height 512 --levels 0 --split-level 2 --channels 2", {0}, 1, 2, false,
+     false, WSI_TS_JPEG_BASELINE},
 };
 
 INSTANTIATE_TEST_SUITE_P(Generator, GeneratedSlides, ::testing::ValuesIn(kVariants),

@@ -33,6 +33,20 @@ def tiled_full_positions(record):
             for row in range(rows) for col in range(columns)]
 
 
+def file_positions(ds, positions):
+    """Tile row and column of each frame from the file's own Plane Position (Slide), when stored."""
+    groups = ds.get("PerFrameFunctionalGroupsSequence")
+    if not groups:
+        return positions
+    placed = []
+    for (path, plane, _, _), item in zip(positions, groups):
+        position = item.PlanePositionSlideSequence[0]
+        row = (int(position.RowPositionInTotalImagePixelMatrix) - 1) // ds.Rows
+        col = (int(position.ColumnPositionInTotalImagePixelMatrix) - 1) // ds.Columns
+        placed.append([path, plane, row, col])
+    return placed
+
+
 def dump_slide(slide, outdir):
     with open(os.path.join(slide, "manifest.json")) as f:
         manifest = json.load(f)
@@ -40,8 +54,9 @@ def dump_slide(slide, outdir):
     for record in manifest["files"]:
         if record["image_type"] != "VOLUME":
             continue
-        frames = frames_of(pydicom.dcmread(os.path.join(slide, record["file"])))
-        positions = record.get("frame_positions") or tiled_full_positions(record)
+        ds = pydicom.dcmread(os.path.join(slide, record["file"]))
+        frames = frames_of(ds)
+        positions = file_positions(ds, record.get("frame_positions") or tiled_full_positions(record))
         edf = 1 if record["extended_focus"] else 0
         planes = [0 if edf else p["pattern_plane"] for p in record["focal_planes"]]
         channels = [int(identifier) - 1 for identifier in record["optical_paths"]]

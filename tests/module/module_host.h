@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <ZorvelDicom/ZorvelDicom.h>
 #include <oleauto.h>
+#include <zplatform/com_ptr.h>
 
 namespace module_test {
 
@@ -37,41 +38,15 @@ struct ModuleHost {
   }
 };
 
-// Owns one reference.
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  explicit Ref(T* p) : m_p(p) {}
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  Ref(Ref&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
-  ~Ref() { Reset(); }
-  void Reset() {
-    if (m_p != nullptr) m_p->Release();
-    m_p = nullptr;
-  }
-  T* operator->() const { return m_p; }
-  T* Get() const { return m_p; }
-  T** Out() {
-    Reset();
-    return &m_p;
-  }
-  void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-
- private:
-  T* m_p = nullptr;
-};
-
-inline Ref<IClassFactory> Factory(REFCLSID clsid) {
-  Ref<IClassFactory> factory;
+inline ComPtr<IClassFactory> Factory(REFCLSID clsid) {
+  ComPtr<IClassFactory> factory;
   EXPECT_EQ(ModuleHost::Get().getClassObject(clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
   return factory;
 }
 
 template <class T>
-Ref<T> Create(REFCLSID clsid, REFIID iid) {
-  Ref<T> object;
+ComPtr<T> Create(REFCLSID clsid, REFIID iid) {
+  ComPtr<T> object;
   EXPECT_EQ(Factory(clsid)->CreateInstance(nullptr, iid, object.OutVoid()), S_OK);
   return object;
 }

@@ -37,7 +37,7 @@ TEST_F(ModuleHostTest, ClassObjectCodes) {
 
 TEST_F(ModuleHostTest, TwoThreadsGetTheSameFactory) {
   for (const CLSID* clsid : {&CLSID_KLVZorvelDICOM, &CLSID_WSIAnnotations}) {
-    Ref<IClassFactory> first, second;
+    ComPtr<IClassFactory> first, second;
     std::thread a([&] { ModuleHost::Get().getClassObject(*clsid, IID_IClassFactory, first.OutVoid()); });
     std::thread b([&] { ModuleHost::Get().getClassObject(*clsid, IID_IClassFactory, second.OutVoid()); });
     a.join();
@@ -49,12 +49,12 @@ TEST_F(ModuleHostTest, TwoThreadsGetTheSameFactory) {
 
 TEST_F(ModuleHostTest, SlideAccessInterfacesShareOnePointer) {
   auto slide = Create<IUnknown>(CLSID_KLVZorvelDICOM, IID_IUnknown);
-  Ref<IKLVZorvel> v1;
-  Ref<IKLVZorvel2> v2;
-  Ref<IKLVZorvel3> v3;
-  Ref<IDispatch> dispatch;
-  Ref<IUnknown> identity;
-  Ref<IMarshal> marshal;
+  ComPtr<IKLVZorvel> v1;
+  ComPtr<IKLVZorvel2> v2;
+  ComPtr<IKLVZorvel3> v3;
+  ComPtr<IDispatch> dispatch;
+  ComPtr<IUnknown> identity;
+  ComPtr<IMarshal> marshal;
   ASSERT_EQ(slide->QueryInterface(IID_IKLVZorvel, v1.OutVoid()), S_OK);
   ASSERT_EQ(slide->QueryInterface(IID_IKLVZorvel2, v2.OutVoid()), S_OK);
   ASSERT_EQ(slide->QueryInterface(IID_IKLVZorvel3, v3.OutVoid()), S_OK);
@@ -82,17 +82,17 @@ TEST_F(ModuleHostTest, AnnotationsAnswerTheirSeventeenInterfaces) {
       &IID_IKLVBinAnnotSchemeProviderBase, &IID_IKLVBinAnnotDataSchemeBase, &IID_IKLVBinAnnotFilterProviderBase,
       &IID_IKLVBinAnnotFilterBase, &IID_IMarshal};
   for (const IID* iid : answered) {
-    Ref<IUnknown> answer, identity;
+    ComPtr<IUnknown> answer, identity;
     ASSERT_EQ(annotations->QueryInterface(*iid, answer.OutVoid()), S_OK);
     ASSERT_EQ(answer->QueryInterface(IID_IUnknown, identity.OutVoid()), S_OK);
     EXPECT_EQ(identity.Get(), annotations.Get());
   }
-  Ref<IDispatch> dispatch;
-  Ref<ISeSlideFlagProvider> provider;
+  ComPtr<IDispatch> dispatch;
+  ComPtr<ISeSlideFlagProvider> provider;
   ASSERT_EQ(annotations->QueryInterface(IID_IDispatch, dispatch.OutVoid()), S_OK);
   ASSERT_EQ(annotations->QueryInterface(IID_ISeSlideFlagProvider, provider.OutVoid()), S_OK);
   EXPECT_EQ(static_cast<void*>(dispatch.Get()), static_cast<void*>(provider.Get()));
-  Ref<IUnknown> none;
+  ComPtr<IUnknown> none;
   EXPECT_EQ(annotations->QueryInterface(IID_IKLVZorvel, none.OutVoid()), E_NOINTERFACE);
 }
 

@@ -22,7 +22,7 @@ constexpr HRESULT kMoreThanOneSlide = static_cast<HRESULT>(0x8103015Eu);
 constexpr HRESULT kStop = static_cast<HRESULT>(DicomInteropDefines::WSI_E_STOP);
 
 struct SlideObject {
-  Ref<IKLVZorvel3> ref;
+  ComPtr<IKLVZorvel3> ref;
   ScriptedSlideAccess* impl = nullptr;
   ScriptedSlideAccess* operator->() const { return impl; }
 };

@@ -52,7 +52,7 @@ class SlidePropertiesTest : public testing::Test {
   void SetUp() override { ASSERT_NE(ModuleHost::Get().handle, nullptr) << dlerror(); }
 
   // A slide-access object with `slide` opened (not opened when `slide` is empty).
-  Ref<IKLVZorvel> OpenedSlide(const std::filesystem::path& slide) {
+  ComPtr<IKLVZorvel> OpenedSlide(const std::filesystem::path& slide) {
     auto object = Create<IKLVZorvel>(CLSID_KLVZorvelDICOM, IID_IKLVZorvel);
     if (!slide.empty()) {
       EXPECT_EQ(Open(object.Get(), slide), S_OK);

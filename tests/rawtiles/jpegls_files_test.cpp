@@ -17,7 +17,7 @@ TEST_P(JpegLsFile, EveryTileEqualsPydicomFrameBytes) {
   }
   ASSERT_FALSE(file.empty());
   RawSlide slide = OpenRawSlide(dir);
-  Ref<IKLVMemoryBuffer> buffer = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> buffer = NewBuffer();
   for (bool large : {false, true}) {
     ASSERT_EQ(PutBool(slide.api(), 396, large), S_OK);
     EXPECT_EQ(slide.api()->GetImageRaw(0, 0, 0, 0, 0, nullptr, buffer.Get()), E_NOTIMPL);

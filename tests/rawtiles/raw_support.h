@@ -3,7 +3,7 @@
 #pragma once
 
 #include <KLVComponents.h>
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <objbase.h>
 
 #include <cstdlib>
@@ -28,7 +28,7 @@ class RawSlideAccess : public ScriptedSlideAccess {
 };
 
 struct RawSlide {
-  Ref<IKLVZorvel3> ref;
+  ComPtr<IKLVZorvel3> ref;
   RawSlideAccess* impl = nullptr;
   RawSlideAccess* operator->() const { return impl; }
   IKLVZorvel3* api() const { return ref.Get(); }
@@ -68,8 +68,8 @@ inline std::filesystem::path SlideFile(const std::filesystem::path& slide, const
   return {};
 }
 
-inline Ref<IKLVMemoryBuffer> NewBuffer() {
-  Ref<IKLVMemoryBuffer> buffer;
+inline ComPtr<IKLVMemoryBuffer> NewBuffer() {
+  ComPtr<IKLVMemoryBuffer> buffer;
   EXPECT_EQ(ZorvelComponentsRegister(), S_OK);
   EXPECT_EQ(CoCreateInstance(CLSID_KLVMemoryBuffer, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVMemoryBuffer,
                              buffer.OutVoid()),

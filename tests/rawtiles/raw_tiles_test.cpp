@@ -45,7 +45,7 @@ TEST(RawTiles, FocusSelectsTheExtendedImageOrAPlane) {
     const long columns = c.level == 0 ? 4 : 2, rows = c.level == 0 ? 3 : 2;
     for (LONG y = 0; y < rows; ++y) {
       for (LONG x = 0; x < columns; ++x) {
-        Ref<IKLVMemoryBuffer> buffer = NewBuffer();
+        ComPtr<IKLVMemoryBuffer> buffer = NewBuffer();
         ASSERT_EQ(slide.api()->GetImageRaw(x, y, 0, c.focus, c.level, nullptr, buffer.Get()), S_OK)
             << c.slide << " focus " << c.focus << " tile " << x << "," << y;
         EXPECT_EQ(Contents(buffer.Get()), Frame(SlideFile(path, c.file), c.plane, x, y, columns, rows))
@@ -57,7 +57,7 @@ TEST(RawTiles, FocusSelectsTheExtendedImageOrAPlane) {
 
 TEST(RawTiles, LevelsOutsideZeroToNineAndMissingLevels) {
   RawSlide slide = OpenRawSlide(Slide("planes", kGeometry + "--focal-planes 3"));
-  Ref<IKLVMemoryBuffer> buffer = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> buffer = NewBuffer();
   LONG x = 0, y = 0;
   IKLVMemoryBuffer* buffers[] = {buffer.Get()};
   for (LONG level : {-1, 10, 0x7FFFFFFF}) {
@@ -77,7 +77,7 @@ TEST(RawTiles, LevelsOutsideZeroToNineAndMissingLevels) {
 TEST(RawTiles, LargeTilesNeedTheSwitch) {
   const auto path = Slide("large", "--width 1024 --height 1024 --tile 512");
   RawSlide slide = OpenRawSlide(path);
-  Ref<IKLVMemoryBuffer> buffer = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> buffer = NewBuffer();
   LONG x = 1, y = 0;
   IKLVMemoryBuffer* buffers[] = {buffer.Get()};
   EXPECT_EQ(slide.api()->GetImageRaw(1, 0, 0, 0, 0, nullptr, buffer.Get()), E_NOTIMPL);
@@ -98,11 +98,11 @@ TEST(RawTiles, BatchSubtractsTheScanMapOffsetInTiles) {
   RawSlide slide = OpenRawSlide(path);
   // 600 >> 8 = 2 tiles to the right, 256 >> 8 = 1 tile down.
   LONG xs[] = {2, 5, 3}, ys[] = {1, 3, 2};
-  Ref<IKLVMemoryBuffer> b0 = NewBuffer(), b1 = NewBuffer(), b2 = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> b0 = NewBuffer(), b1 = NewBuffer(), b2 = NewBuffer();
   IKLVMemoryBuffer* buffers[] = {b0.Get(), b1.Get(), b2.Get()};
   ASSERT_EQ(slide.api()->GetImageRawBatch(0, 0, 0, 3, xs, ys, buffers), S_OK);
   for (int i = 0; i < 3; ++i) {
-    Ref<IKLVMemoryBuffer> single = NewBuffer();
+    ComPtr<IKLVMemoryBuffer> single = NewBuffer();
     ASSERT_EQ(slide.api()->GetImageRaw(xs[i] - 2, ys[i] - 1, 0, 0, 0, nullptr, single.Get()), S_OK);
     EXPECT_EQ(Contents(buffers[i]), Contents(single.Get())) << i;
     EXPECT_EQ(Contents(buffers[i]), Frame(SlideFile(path, "level0"), 0, xs[i] - 2, ys[i] - 1, 4, 3)) << i;
@@ -113,7 +113,7 @@ TEST(RawTiles, BatchStopsAtANullBufferKeepingTheFilledOnes) {
   const auto path = Slide("planes", kGeometry + "--focal-planes 3");
   RawSlide slide = OpenRawSlide(path);
   LONG xs[] = {0, 3, 1}, ys[] = {0, 2, 1};
-  Ref<IKLVMemoryBuffer> b0 = NewBuffer(), b1 = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> b0 = NewBuffer(), b1 = NewBuffer();
   IKLVMemoryBuffer* buffers[] = {b0.Get(), b1.Get(), nullptr};
   EXPECT_EQ(slide.api()->GetImageRawBatch(0, 1, 0, 3, xs, ys, buffers), E_INVALIDARG);
   EXPECT_EQ(Contents(b0.Get()), Frame(SlideFile(path, "level0_z"), 1, 0, 0, 4, 3));
@@ -130,9 +130,9 @@ TEST(RawTiles, LongBatchesAndABufferNamedTwice) {
   RawSlide slide = OpenRawSlide(path);
   constexpr LONG kColumns = 10, kRows = 8, kCount = kColumns * kRows + 3;
   std::vector<LONG> xs, ys;
-  std::vector<Ref<IKLVMemoryBuffer>> owned;
+  std::vector<ComPtr<IKLVMemoryBuffer>> owned;
   std::vector<IKLVMemoryBuffer*> buffers;
-  Ref<IKLVMemoryBuffer> shared = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> shared = NewBuffer();
   for (LONG i = 0; i < kCount; ++i) {
     const LONG tile = (i * 7) % (kColumns * kRows);  // visits every tile, out of file order
     xs.push_back(tile % kColumns);
@@ -197,7 +197,7 @@ TEST(RawTiles, SafeArrayBatchChecksTypesAndLengths) {
       {"buffers as dispatch", VT_I4, 2, VT_DISPATCH, 2, E_INVALIDARG},
   };
   for (const SafeArrayCase& c : cases) {
-    std::vector<Ref<IKLVMemoryBuffer>> owned;
+    std::vector<ComPtr<IKLVMemoryBuffer>> owned;
     std::vector<IKLVMemoryBuffer*> raw;
     for (size_t i = 0; i < c.bufferCount; ++i) {
       owned.push_back(NewBuffer());
@@ -231,7 +231,7 @@ TEST(RawTiles, StopCodeEndsBothDescents) {
   RawSlide slide = OpenRawSlide(Slide("edf", kGeometry + "--focal-planes 3 --extended-focus"));
   slide->scripted[{0, false}] = kStop;
   slide->scripted[{0, true}] = kStop;
-  Ref<IKLVMemoryBuffer> buffer = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> buffer = NewBuffer();
   EXPECT_EQ(slide.api()->GetImageRaw(0, 0, 0, 1, 0, nullptr, buffer.Get()), E_FAIL);
   EXPECT_EQ(slide.api()->GetImageRaw(0, 0, 0, 0, 0, nullptr, buffer.Get()), E_FAIL);
   slide->scripted.erase({0, false});  // the normal level opens on the second descent
@@ -244,7 +244,7 @@ TEST(RawTiles, FirstLevelCreatesTheDecoderAndTileStrides) {
       {"explicit16", "--width 512 --height 512 --syntax explicit --bits 16 --channels 2"},
   };
   RawSlide jpeg = OpenRawSlide(Slide(slides[0].first, slides[0].second));
-  Ref<IKLVMemoryBuffer> buffer = NewBuffer();
+  ComPtr<IKLVMemoryBuffer> buffer = NewBuffer();
   ASSERT_EQ(jpeg.api()->GetImageRaw(1, 1, 0, 0, 0, nullptr, buffer.Get()), S_OK);
   ASSERT_NE(jpeg->m_pDecoder, nullptr);
   EXPECT_TRUE(jpeg->m_pDecoder->IsSupported());

@@ -1,6 +1,8 @@
 // Several host threads share a few slide-access objects over two generated slides and mix
-// OpenSlide, closing by key 10001, property reads, raw tiles and raw batches. Every answer (code
-// and bytes) must equal the answer of a single-threaded reference object. A watchdog ends a hung
+// OpenSlide, closing by key 10001, property reads, regions, raw tiles and raw batches. Every answer (code
+// and bytes) must equal the answer of a single-threaded reference object; only a region whose
+// slide was closed under it by another thread may fail instead (the agent drops the requests of a
+// closed source), so the first half of the run has no closing and no failure. A watchdog ends a hung
 // run. ZORVEL_STRESS_SECONDS sets the length (default 2 s, for the sanitizer builds: longer).
 #include <atomic>
 #include <chrono>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "raw_support.h"
+#include "region_support.h"
 
 namespace module_test {
 namespace {
@@ -23,6 +26,9 @@ constexpr int kThreads = 8;
 constexpr int kObjects = 4;
 constexpr LONG kMissingLevel = 9;  // the slides have no level 9: a failure every call gives alike
 const LONG kPropertyTags[] = {301, 303, 327, 328, 329, 331, 344, 372, 375, 649, 650, 651, 0x40000000 | 327, 999};
+
+// Regions of grid tiles (x1, y1, x2, y2, level): one tile, a block across tiles, a shrunk level 9.
+const render_test::Region kRegions[] = {{0, 0, 0, 0, 0}, {1, 0, 2, 1, 0}, {0, 0, 1, 1, 1}, {0, 0, 0, 0, 9}};
 
 struct SlideUnderTest {
   std::filesystem::path path;
@@ -61,6 +67,13 @@ std::string ReadProperty(IKLVZorvel3* slide, LONG tag) {
   return text;
 }
 
+TileAnswer ReadRegion(IKLVZorvel3* slide, IKLVBitmapImage* bitmap, const render_test::Region& region) {
+  TileAnswer answer;
+  answer.hr = render_test::GetImage(slide, region, 0, 0, 0, bitmap);
+  if (SUCCEEDED(answer.hr)) answer.bytes = render_test::Read(bitmap).bytes;
+  return answer;
+}
+
 TileAnswer ReadTile(IKLVZorvel3* slide, IKLVMemoryBuffer* buffer, LONG level, LONG focus, LONG x, LONG y) {
   TileAnswer answer;
   answer.hr = slide->GetImageRaw(x, y, 0, focus, level, nullptr, buffer);
@@ -69,7 +82,7 @@ TileAnswer ReadTile(IKLVZorvel3* slide, IKLVMemoryBuffer* buffer, LONG level, LO
 }
 
 // All tiles of level 0 in one batch, through the pointer or the SAFEARRAY form.
-std::vector<TileAnswer> ReadBatch(IKLVZorvel3* slide, const std::vector<Ref<IKLVMemoryBuffer>>& buffers, LONG focus,
+std::vector<TileAnswer> ReadBatch(IKLVZorvel3* slide, const std::vector<ComPtr<IKLVMemoryBuffer>>& buffers, LONG focus,
                                   bool safeArrays) {
   std::vector<LONG> xs, ys;
   std::vector<IKLVMemoryBuffer*> raw;
@@ -109,9 +122,10 @@ struct Reference {
   std::map<std::tuple<LONG, LONG, LONG, LONG>, TileAnswer> tiles;  // level, focus, x, y
   std::map<LONG, std::vector<TileAnswer>> batches;                 // by focus
   std::map<LONG, std::string> properties;
+  std::vector<TileAnswer> regions;  // as kRegions
 };
 
-Reference ReadReference(const SlideUnderTest& slide, const std::vector<Ref<IKLVMemoryBuffer>>& buffers) {
+Reference ReadReference(const SlideUnderTest& slide, const std::vector<ComPtr<IKLVMemoryBuffer>>& buffers) {
   RawSlide object = OpenRawSlide(slide.path);
   Reference reference;
   for (LONG focus : slide.focusValues) {
@@ -121,6 +135,8 @@ Reference ReadReference(const SlideUnderTest& slide, const std::vector<Ref<IKLVM
     reference.batches[focus] = ReadBatch(object.api(), buffers, focus, false);
   }
   for (LONG tag : kPropertyTags) reference.properties[tag] = ReadProperty(object.api(), tag);
+  const ComPtr<IKLVBitmapImage> bitmap = render_test::NewBitmap();
+  for (const auto& region : kRegions) reference.regions.push_back(ReadRegion(object.api(), bitmap.Get(), region));
   return reference;
 }
 
@@ -154,6 +170,7 @@ class Watchdog {
 struct Tally {
   std::atomic<long> operations{0};
   std::atomic<long> mismatches{0};
+  std::atomic<long> closedUnderRegion{0};
   std::mutex firstMutex;
   std::string first;
 
@@ -172,23 +189,26 @@ std::chrono::seconds RunLength() {
   return std::chrono::seconds(seconds > 0 ? seconds : 2);
 }
 
-std::vector<Ref<IKLVMemoryBuffer>> NewBuffers(size_t count) {
-  std::vector<Ref<IKLVMemoryBuffer>> buffers;
+std::vector<ComPtr<IKLVMemoryBuffer>> NewBuffers(size_t count) {
+  std::vector<ComPtr<IKLVMemoryBuffer>> buffers;
   for (size_t i = 0; i < count; ++i) buffers.push_back(NewBuffer());
   return buffers;
 }
 
 void RunThread(int index, const std::vector<RawSlide>& objects, const std::vector<SlideUnderTest>& slides,
-               const std::vector<Reference>& references, std::chrono::steady_clock::time_point end, Tally& tally) {
+               const std::vector<Reference>& references, std::chrono::steady_clock::time_point closingFrom,
+               std::chrono::steady_clock::time_point end, Tally& tally) {
   std::mt19937 random(static_cast<unsigned>(index) * 7919u + 1u);
-  const std::vector<Ref<IKLVMemoryBuffer>> buffers = NewBuffers(12);
+  const std::vector<ComPtr<IKLVMemoryBuffer>> buffers = NewBuffers(12);
+  const ComPtr<IKLVBitmapImage> bitmap = render_test::NewBitmap();
   while (std::chrono::steady_clock::now() < end) {
     const size_t o = random() % objects.size();
     const SlideUnderTest& slide = slides[o % slides.size()];
     const Reference& reference = references[o % slides.size()];
     IKLVZorvel3* object = objects[o].api();
     const LONG focus = slide.focusValues[random() % slide.focusValues.size()];
-    const unsigned pick = random() % 100;
+    const bool closing = std::chrono::steady_clock::now() >= closingFrom;
+    const unsigned pick = closing ? random() % 100 : 4 + random() % 96;
     const std::string where = "object " + std::to_string(o) + " pick " + std::to_string(pick);
     if (pick < 2) {
       tally.Check(Open(object, slide.path) == S_OK, where + ": OpenSlide");
@@ -198,6 +218,17 @@ void RunThread(int index, const std::vector<RawSlide>& objects, const std::vecto
       closer.vt = VT_UNKNOWN;
       closer.punkVal = buffers[0].Get();
       tally.Check(object->put_Properties(10001, closer) == S_OK, where + ": close by key 10001");
+    } else if (pick < 14) {
+      const size_t r = random() % std::size(kRegions);
+      const TileAnswer answer = ReadRegion(object, bitmap.Get(), kRegions[r]);
+      // A region that ended before closing began cannot have seen one.
+      if (std::chrono::steady_clock::now() >= closingFrom && answer.hr == E_FAIL) {
+        ++tally.closedUnderRegion;
+        continue;
+      }
+      tally.Check(answer == reference.regions[r], where + ": region " + std::to_string(r) + " code " +
+                                                      std::to_string(answer.hr) + " bytes " +
+                                                      std::to_string(answer.bytes.size()));
     } else if (pick < 24) {
       const LONG tag = kPropertyTags[random() % std::size(kPropertyTags)];
       const std::string value = ReadProperty(object, tag);
@@ -221,12 +252,14 @@ TEST(SlideAccessStress, SharedObjectsAnswerAsASingleThreadDoes) {
       {MakeSlide("stress-plain", "--width 1024 --height 768 --syntax jpeg2000"), {0}, tiles},
   };
   for (const SlideUnderTest& slide : slides) ASSERT_FALSE(slide.path.empty()) << "the test-slide generator failed";
-  const std::vector<Ref<IKLVMemoryBuffer>> buffers = NewBuffers(12);
+  const std::vector<ComPtr<IKLVMemoryBuffer>> buffers = NewBuffers(12);
   std::vector<Reference> references;
   for (const SlideUnderTest& slide : slides) references.push_back(ReadReference(slide, buffers));
   ASSERT_EQ(references[0].tiles.at({0, 0, 0, 0}).hr, S_OK);
   ASSERT_NE(references[0].tiles.at({0, 0, 0, 0}), references[0].tiles.at({0, 1, 0, 0})) << "focus must matter";
   ASSERT_NE(references[0].tiles.at({0, 1, 0, 0}), references[1].tiles.at({0, 0, 0, 0})) << "slides must differ";
+  ASSERT_EQ(references[0].regions[1].hr, S_OK);
+  ASSERT_EQ(references[1].regions[2].hr, S_OK);
 
   std::vector<RawSlide> objects;
   for (int i = 0; i < kObjects; ++i) objects.push_back(OpenRawSlide(slides[static_cast<size_t>(i) % slides.size()].path));
@@ -234,16 +267,17 @@ TEST(SlideAccessStress, SharedObjectsAnswerAsASingleThreadDoes) {
   Tally tally;
   {
     Watchdog watchdog(length * 10 + std::chrono::seconds(60));
-    const auto end = std::chrono::steady_clock::now() + length;
+    const auto start = std::chrono::steady_clock::now();
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i) {
-      threads.emplace_back(RunThread, i, std::cref(objects), std::cref(slides), std::cref(references), end,
-                           std::ref(tally));
+      threads.emplace_back(RunThread, i, std::cref(objects), std::cref(slides), std::cref(references),
+                           start + length / 2, start + length, std::ref(tally));
     }
     for (std::thread& thread : threads) thread.join();
   }
-  std::printf("%ld operations in %lld s on %d threads\n", tally.operations.load(),
-              static_cast<long long>(length.count()), kThreads);
+  std::printf("%ld operations in %lld s on %d threads; %ld regions failed as their slide was closed\n",
+              tally.operations.load(), static_cast<long long>(length.count()), kThreads,
+              tally.closedUnderRegion.load());
   EXPECT_EQ(tally.mismatches.load(), 0) << "first: " << tally.first;
   EXPECT_GT(tally.operations.load(), kThreads * 10);
 }

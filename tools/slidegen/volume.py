@@ -5,7 +5,7 @@ import random
 from pydicom.dataset import Dataset
 from pydicom.uid import VLWholeSlideMicroscopyImageStorage
 
-from . import common, encoding, metadata, optical, pattern
+from . import common, encoding, foreign, metadata, optical, pattern
 from .geometry import BASE_PIXEL_SPACING_MM, ORIGIN_MM
 
 
@@ -193,21 +193,25 @@ def base_instance(opts, sop_uid, syntax_uid, instance_number):
     return ds
 
 
-def build_instance(plan, opts, samples, bits, instance_number):
-    """The dataset of one image instance and its manifest record."""
+def build_instance(plan, opts, samples, bits, instance_number, part=0):
+    """The dataset of one image instance (or of one part of a split level) and its manifest record."""
     # One focal plane of a stack per instance needs per-frame Z offsets, which TILED_FULL lacks.
     split_stack = opts.split_planes and opts.focal_planes > 1 and not plan.extended
     sparse = (opts.organization == "sparse" or split_stack) and plan.image_type[2] == "VOLUME"
-    sop_uid = common.uid(opts.ids.seed, "image", plan.image_type[2], plan.level.index,
-                         [p[0] for p in plan.planes], [p["index"] for p in plan.paths])
+    whole_uid = common.uid(opts.ids.seed, "image", plan.image_type[2], plan.level.index,
+                           [p[0] for p in plan.planes], [p["index"] for p in plan.paths])
+    sop_uid = common.uid(opts.ids.seed, "part", part, whole_uid) if part else whole_uid
+    positioned = foreign.wants_positions(opts, plan)
     syntax_uid = encoding.SYNTAXES[opts.syntax]
     ds = base_instance(opts, sop_uid, syntax_uid, instance_number)
     add_wsi_image(ds, plan, opts, opts.width, opts.height, opts.focal_planes)
     add_optical_paths(ds, plan, bits, opts.icc_profile)
-    frames = frame_list(plan, sparse, opts.seed)
-    per_frame = sparse
+    frames, first_frame = foreign.part_frames(foreign.reorder(frame_list(plan, sparse, opts.seed), opts, plan),
+                                              opts, part)
+    per_frame = sparse or positioned
     add_shared_groups(ds, plan, opts.z_spacing)
     add_dimensions(ds, plan, frames, opts.ids, per_frame, sparse)
+    foreign.apply(ds, opts, plan, part, first_frame, whole_uid)
     add_pixel_description(ds, samples, bits, plan.level.tile_height, plan.level.tile_width, opts.syntax)
     encoded = encode_frames(plan, frames, opts, samples, bits)
     ds.NumberOfFrames = len(encoded)
@@ -216,7 +220,7 @@ def build_instance(plan, opts, samples, bits, instance_number):
     ratio = encoding.lossy_attributes(ds, opts.syntax, encoded, raw)
     if opts.metadata_values is not None and plan.image_type[2] == "VOLUME":
         metadata.apply(ds, opts.metadata_values)
-    return ds, record(plan, ds, frames, sparse, per_frame, layout, ratio)
+    return ds, record(plan, ds, frames, sparse or positioned or part, per_frame, layout, ratio)
 
 
 def record(plan, ds, frames, sparse, per_frame, layout, ratio):
@@ -238,7 +242,7 @@ def record(plan, ds, frames, sparse, per_frame, layout, ratio):
         "transfer_syntax_uid": str(ds.file_meta.TransferSyntaxUID),
         "photometric_interpretation": ds.PhotometricInterpretation,
         "samples_per_pixel": ds.SamplesPerPixel, "bits_stored": ds.BitsStored,
-        "dimension_organization": ds.DimensionOrganizationType,
+        "dimension_organization": ds.get("DimensionOrganizationType"),
         "per_frame_functional_groups": bool(per_frame),
         "missing_tiles": sorted([list(t) for t in plan.missing]),
         "pixel_data": layout,

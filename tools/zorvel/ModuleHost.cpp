@@ -30,13 +30,13 @@ std::filesystem::path ModuleHost::DefaultModulePath() {
   return (ExecutableDir().parent_path() / "lib" / "ZorvelDicom.so").lexically_normal();
 }
 
-CallResult ModuleHost::CreateSlide(const std::filesystem::path& modulePath, ComRef<IKLVZorvel3>& slide) {
+CallResult ModuleHost::CreateSlide(const std::filesystem::path& modulePath, ComPtr<IKLVZorvel3>& slide) {
   if (m_handle == nullptr) m_handle = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (m_handle == nullptr) return {E_FAIL, "dlopen(" + modulePath.string() + ")"};
   auto getClassObject = reinterpret_cast<GetClassObjectFn>(dlsym(m_handle, "DllGetClassObject"));
   if (getClassObject == nullptr) return {E_FAIL, "dlsym(DllGetClassObject)"};
 
-  ComRef<IClassFactory> factory;
+  ComPtr<IClassFactory> factory;
   HRESULT hr = getClassObject(CLSID_KLVZorvelDICOM, IID_IClassFactory, factory.OutVoid());
   if (FAILED(hr)) return {hr, "DllGetClassObject"};
   hr = factory->CreateInstance(nullptr, IID_IKLVZorvel3, slide.OutVoid());
@@ -45,7 +45,7 @@ CallResult ModuleHost::CreateSlide(const std::filesystem::path& modulePath, ComR
 }
 
 CallResult ModuleHost::OpenSlide(const std::filesystem::path& modulePath, const std::filesystem::path& slideDir,
-                                 ComRef<IKLVZorvel3>& slide) {
+                                 ComPtr<IKLVZorvel3>& slide) {
   CallResult created = CreateSlide(modulePath, slide);
   if (FAILED(created.hr)) return created;
   std::error_code error;

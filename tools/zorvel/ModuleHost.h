@@ -7,7 +7,7 @@
 
 #include <ZorvelDicom/ZorvelDicom.h>
 
-#include "ComRef.h"
+#include <zplatform/com_ptr.h>
 
 namespace zorvel_cli {
 
@@ -22,11 +22,11 @@ class ModuleHost {
   static std::filesystem::path DefaultModulePath();
 
   // Loads the module (once per process) and creates a slide object with IKLVZorvel3.
-  CallResult CreateSlide(const std::filesystem::path& modulePath, ComRef<IKLVZorvel3>& slide);
+  CallResult CreateSlide(const std::filesystem::path& modulePath, ComPtr<IKLVZorvel3>& slide);
 
   // Creates the slide object and opens slideDir with OpenSlide.
   CallResult OpenSlide(const std::filesystem::path& modulePath, const std::filesystem::path& slideDir,
-                       ComRef<IKLVZorvel3>& slide);
+                       ComPtr<IKLVZorvel3>& slide);
 
  private:
   void* m_handle = nullptr;

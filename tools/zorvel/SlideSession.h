@@ -5,14 +5,14 @@
 #include <string>
 
 #include "CommandLine.h"
-#include "ComRef.h"
+#include <zplatform/com_ptr.h>
 #include "ModuleHost.h"
 
 namespace zorvel_cli {
 
 struct SlideSession {
   ModuleHost host;
-  ComRef<IKLVZorvel3> slide;
+  ComPtr<IKLVZorvel3> slide;
 
   // Returns 0 when the slide is open and answers its width, else the exit code after reporting
   // the failed call.

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <optional>
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVHostObjects.h>
 #include <objbase.h>
 #include <oleauto.h>
 
@@ -56,7 +56,7 @@ std::string ReadRequest(const ParsedArguments& parsed, TileRequest& request) {
 }
 
 CallResult ReadRawTile(IKLVZorvel3* slide, const TileRequest& request, std::vector<std::uint8_t>& bytes) {
-  ComRef<IKLVMemoryBuffer> buffer;
+  ComPtr<IKLVMemoryBuffer> buffer;
   HRESULT hr = CoCreateInstance(CLSID_KLVMemoryBuffer, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVMemoryBuffer,
                                 buffer.OutVoid());
   if (FAILED(hr)) return {hr, "CoCreateInstance(memory buffer)"};

@@ -1,17 +1,16 @@
 // Tile decoding with the codec classes registered by the module's components.
 #include "TileDecoder.h"
 
-#include <KLVComponentInterfaces.h>
+#include <KLVInterfaces/KLVImageCodec.h>
+#include <KLVInterfaces/KLVImageLayout.h>
 #include <objbase.h>
 
-#include "ComRef.h"
+#include <zplatform/com_ptr.h>
 
 namespace zorvel_cli {
 namespace {
 
-constexpr LONG kGrey8 = 0;
-constexpr LONG kColour8 = 1;  // B, G, R
-constexpr LONG kGrey16 = 3;
+using KLVImageLayout::ImageType;
 
 CallResult TakeUncompressed(const std::vector<std::uint8_t>& encoded, std::uint32_t width, std::uint32_t height,
                             DecodedImage& image) {
@@ -22,10 +21,9 @@ CallResult TakeUncompressed(const std::vector<std::uint8_t>& encoded, std::uint3
   image.width = width;
   image.height = height;
   image.samplesPerPixel = encoded.size() == pixels ? 1 : 3;
-  image.pixels = encoded;
-  if (image.samplesPerPixel == 3) {
-    for (std::size_t i = 0; i < pixels; ++i) std::swap(image.pixels[3 * i], image.pixels[3 * i + 2]);  // RGB to BGR
-  }
+  image.pixels.resize(encoded.size());
+  KLVImageLayout::WriteBgrLine(encoded.data(), image.samplesPerPixel, image.pixels.data(), image.samplesPerPixel,
+                               static_cast<std::uint32_t>(pixels));
   return {};
 }
 
@@ -40,7 +38,7 @@ CallResult DecodeTile(const std::vector<std::uint8_t>& encoded, const std::strin
   if (compressionType != "JPEG" && compressionType != "JPEG2000") {
     return {E_NOTIMPL, "decoding a tile compressed as '" + compressionType + "'"};
   }
-  ComRef<IKLVImageCodec> codec;
+  ComPtr<IKLVImageCodec> codec;
   HRESULT hr = CoCreateInstance(codecClass, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVImageCodec, codec.OutVoid());
   if (FAILED(hr)) return {hr, "CoCreateInstance(codec)"};
   LONG width = 0, height = 0, type = -1;
@@ -48,13 +46,14 @@ CallResult DecodeTile(const std::vector<std::uint8_t>& encoded, const std::strin
   hr = codec->GetImageInfo(encoded.data(), size, &width, &height, &type, nullptr);
   if (FAILED(hr)) return {hr, "IKLVImageCodec::GetImageInfo"};
   if (width <= 0 || height <= 0) return {E_UNEXPECTED, "IKLVImageCodec::GetImageInfo"};
-  const LONG decodeType = type == kGrey8 || type == kGrey16 ? kGrey8 : kColour8;
+  const bool grey = type == static_cast<LONG>(ImageType::Grey8) || type == static_cast<LONG>(ImageType::Grey16);
+  const ImageType decodeType = grey ? ImageType::Grey8 : ImageType::Colour8;
   image.width = static_cast<std::uint32_t>(width);
   image.height = static_cast<std::uint32_t>(height);
-  image.samplesPerPixel = decodeType == kGrey8 ? 1 : 3;
-  image.pixels.assign(static_cast<std::size_t>(width) * height * image.samplesPerPixel, 0);
+  image.samplesPerPixel = grey ? 1 : 3;
+  image.pixels.assign(KLVImageLayout::StrideFor(decodeType, image.width, 3, 1) * image.height, 0);
   hr = codec->DecodeImage(encoded.data(), size, image.pixels.data(), static_cast<ULONG>(image.pixels.size()), nullptr,
-                          width, height, 1, decodeType);
+                          width, height, 1, static_cast<LONG>(decodeType));
   if (FAILED(hr)) return {hr, "IKLVImageCodec::DecodeImage"};
   return {};
 }

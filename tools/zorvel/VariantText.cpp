@@ -6,36 +6,10 @@
 #include <string_view>
 
 #include <oleauto.h>
+#include <zplatform/text.h>
 
 namespace zorvel_cli {
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-void AppendEscaped(std::string& out, char32_t c) {
-  switch (c) {
-    case U'\t': out += "\\t"; break;
-    case U'\n': out += "\\n"; break;
-    case U'\r': out += "\\r"; break;
-    default: AppendUtf8(out, c);
-  }
-}
 
 const char* ScalarTypeName(VARTYPE type) {
   switch (type) {
@@ -122,15 +96,13 @@ std::string FormatDate(DATE value) {
 std::string EscapeBstr(BSTR text) {
   std::string out;
   if (text == nullptr) return out;
-  const std::u16string_view units(text, SysStringLen(text));
-  for (size_t i = 0; i < units.size(); ++i) {
-    char32_t c = units[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // a lone surrogate
+  for (const char c : zplatform::Utf16ToUtf8(std::u16string_view(text, SysStringLen(text)))) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
     }
-    AppendEscaped(out, c);
   }
   return out;
 }

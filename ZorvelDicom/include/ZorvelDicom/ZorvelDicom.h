@@ -7,6 +7,9 @@
 #include <oaidl.h>
 #include <ocidl.h>
 
+// IKLVBitmapImage, IKLVMemoryBuffer and IKLVBitmapImage2 with their identifiers.
+#include <KLVInterfaces/KLVHostObjects.h>
+
 // ---------------------------------------------------------------------------------------------
 // Forward declarations
 // ---------------------------------------------------------------------------------------------
@@ -78,9 +81,7 @@ DEFINE_GUID(CLSID_KLVZorvelDICOM, 0x1023531A, 0x7F0D, 0x40EC, 0x85, 0xC5, 0x31, 
 DEFINE_GUID(CLSID_WSIAnnotations, 0x7D4CCBB6, 0xF86B, 0x422D, 0x91, 0xCD, 0x13, 0x3C, 0xD9, 0x98, 0xD0, 0x29);
 
 DEFINE_GUID(IID_IKLVZorvel, 0x24FFBF2A, 0x12CD, 0x4AB9, 0xB7, 0x10, 0xE6, 0xC1, 0xC7, 0xC9, 0xE7, 0x80);
-DEFINE_GUID(IID_IKLVBitmapImage, 0xE343F4B0, 0x4E50, 0x4F43, 0xA2, 0x47, 0x4C, 0x07, 0x05, 0xC6, 0x91, 0xCC);
 DEFINE_GUID(IID_IKLVZorvel2, 0xDE7F3981, 0x05C6, 0x4508, 0x92, 0x46, 0xF4, 0x39, 0xCA, 0x78, 0x08, 0x24);
-DEFINE_GUID(IID_IKLVMemoryBuffer, 0x2155AF60, 0x7355, 0x4565, 0x80, 0x30, 0xFD, 0xFF, 0xBF, 0x47, 0x25, 0x63);
 DEFINE_GUID(IID_IKLVZorvel3, 0x7DC45406, 0x2435, 0x40E5, 0x86, 0xFD, 0xFC, 0xFF, 0x46, 0xD9, 0x4A, 0x4C);
 DEFINE_GUID(IID_ISeSlideFlagProvider, 0xDFCC1894, 0x4927, 0x4EF1, 0xAA, 0x09, 0xE8, 0xFD, 0xAE, 0x0A, 0x9C, 0x7E);
 DEFINE_GUID(IID_ISeSlideDataProvider, 0xD0B9744A, 0x7103, 0x4A88, 0x91, 0x09, 0x89, 0x63, 0x84, 0x8C, 0xF5, 0x86);
@@ -117,10 +118,6 @@ DEFINE_GUID(IID_IKLVBinAnnotGetterTMAMarker1,
             0xF2E58ACB, 0x035C, 0x450C, 0x9F, 0xD3, 0xD5, 0x4F, 0x86, 0x0B, 0x15, 0xD2);
 DEFINE_GUID(IID_IKLVBinAnnotGetterShapePoint1,
             0x684B7E04, 0x7688, 0x4DCE, 0xB4, 0x99, 0x6C, 0x1B, 0xD6, 0xAD, 0xFB, 0xDC);
-
-// The bitmap's companion interface: not part of the library, obtained from a host bitmap with
-// QueryInterface; its methods are declared with the component interfaces.
-DEFINE_GUID(IID_IKLVBitmapImage2, 0x01ECD385, 0x515C, 0x42B6, 0xB4, 0x14, 0x7C, 0x49, 0xC1, 0x72, 0xA9, 0x50);
 
 // ---------------------------------------------------------------------------------------------
 // Slide access (class KLVZorvelDICOM)
@@ -176,36 +173,6 @@ struct IKLVZorvel3 : public IKLVZorvel2 {
                                                            SAFEARRAY* EncodedYCoordinates,
                                                            SAFEARRAY* EncodedImages) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetScanMapRaw(LONG p_Zoom, IKLVBitmapImage* pPicture) = 0;
-};
-
-// ---------------------------------------------------------------------------------------------
-// Host objects the module writes into (implemented by the host, in-process only)
-// ---------------------------------------------------------------------------------------------
-struct IKLVBitmapImage : public IDispatch {
- public:
-  virtual HRESULT STDMETHODCALLTYPE Create(LONG Width, LONG Height, LONG Stride, LONG PixelFormat) = 0;
-  virtual HRESULT STDMETHODCALLTYPE LockBits(char** lockedBitmapData) = 0;
-  virtual HRESULT STDMETHODCALLTYPE UnlockBits(char* lockedBitmapData) = 0;
-  virtual HRESULT STDMETHODCALLTYPE LockBitsVB(VARIANT* lockedVariantData) = 0;
-  virtual HRESULT STDMETHODCALLTYPE UnlockBitsVB(VARIANT* lockedVariantData) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_Width(LONG* pVal) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_Height(LONG* pVal) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_Stride(LONG* pVal) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_PixelFormat(LONG* pVal) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_Picture(IPicture** pVal) = 0;
-};
-
-struct IKLVMemoryBuffer : public IDispatch {
- public:
-  virtual HRESULT STDMETHODCALLTYPE ReCreateWithAlloc(LONG Size) = 0;
-  virtual HRESULT STDMETHODCALLTYPE ReCreateWithReAlloc(LONG Size) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Destroy() = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetSize(LONG* pSize) = 0;
-  virtual HRESULT STDMETHODCALLTYPE RemoteGetPtr(LONG* pSize, char** pData) = 0;
-  virtual HRESULT STDMETHODCALLTYPE RemotePassPtr(LONG* pSize, char** pData) = 0;
-  virtual HRESULT STDMETHODCALLTYPE RemoteCancelPtr(LONG* pSize, char** pData) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetRAWArray(SAFEARRAY** Data) = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetRAWArray(SAFEARRAY* Data) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

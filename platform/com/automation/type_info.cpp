@@ -6,12 +6,11 @@
 
 #include "com/automation/type_library.h"
 #include "objbase.h"
+#include "zplatform/text.h"
 
 namespace zplatform::automation::detail {
 
 namespace {
-
-char16_t Folded(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
 bool IsDual(const InterfaceDecl& decl) { return (decl.typeFlags & TYPEFLAG_FDUAL) != 0; }
 
@@ -57,13 +56,7 @@ struct DeclTypeInfo::Allocation {
   std::deque<TYPEDESC> pointed;
 };
 
-bool EqualNames(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Folded(a[i]) != Folded(b[i])) return false;
-  }
-  return true;
-}
+bool EqualNames(std::u16string_view a, std::u16string_view b) { return zplatform::EqualsNoCase(a, b); }
 
 BSTR MakeBstr(std::u16string_view text) { return SysAllocStringLen(text.data(), static_cast<UINT>(text.size())); }
 

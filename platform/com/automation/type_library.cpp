@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "zplatform/text.h"
+
 namespace zplatform::automation::detail {
 
 DeclTypeLibrary::DeclTypeLibrary(const LibraryDecl& decl) : decl_(decl) {
@@ -216,28 +218,6 @@ class LibraryCache {
   std::vector<CachedLibrary> libraries_;  // registration order
 };
 
-std::string ToUtf8(std::u16string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-    } else if (c < 0x10000) {
-      out += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-              static_cast<char>(0x80 | (c & 0x3F))};
-    } else {
-      out += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-              static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 }  // namespace zplatform::automation::detail
@@ -277,7 +257,7 @@ STDAPI LoadRegTypeLib(REFGUID rguid, WORD wVerMajor, WORD wVerMinor, LCID, IType
 
 STDAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib) {
   if (szFile == nullptr || pptlib == nullptr) return E_INVALIDARG;
-  const std::string path = LibraryCache::Canonical(zplatform::automation::detail::ToUtf8(szFile));
+  const std::string path = LibraryCache::Canonical(zplatform::Utf16ToUtf8(szFile));
   *pptlib = LibraryCache::Instance().FindByImage(path);
   if (*pptlib == nullptr) return TYPE_E_CANTLOADLIBRARY;
   (*pptlib)->AddRef();

@@ -9,6 +9,7 @@
 #include "com/automation/date_time.h"
 #include "com/automation/numeric.h"
 #include "oleauto.h"
+#include "zplatform/text.h"
 
 using namespace zplatform::automation::detail;
 
@@ -44,15 +45,6 @@ HRESULT ReturnText(const std::u16string& text, BSTR* out) {
   return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i] >= u'a' && text[i] <= u'z' ? static_cast<char16_t>(text[i] - 32) : text[i];
-    if (c != upper[i]) return false;
-  }
-  return true;
-}
-
 std::u16string_view Trimmed(std::u16string_view text) {
   while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
@@ -85,11 +77,11 @@ STDAPI VarBoolFromStr(LPCOLESTR strIn, LCID, ULONG, VARIANT_BOOL* pboolOut) {
   if (pboolOut == nullptr) return E_INVALIDARG;
   if (strIn == nullptr) return DISP_E_TYPEMISMATCH;
   const std::u16string_view text = Trimmed(TextOf(strIn));
-  if (EqualsIgnoringCase(text, u"TRUE") || EqualsIgnoringCase(text, u"#TRUE#")) {
+  if (zplatform::EqualsNoCase(text, u"TRUE") || zplatform::EqualsNoCase(text, u"#TRUE#")) {
     *pboolOut = VARIANT_TRUE;
     return S_OK;
   }
-  if (EqualsIgnoringCase(text, u"FALSE") || EqualsIgnoringCase(text, u"#FALSE#")) {
+  if (zplatform::EqualsNoCase(text, u"FALSE") || zplatform::EqualsNoCase(text, u"#FALSE#")) {
     *pboolOut = VARIANT_FALSE;
     return S_OK;
   }

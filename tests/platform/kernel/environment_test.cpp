@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <zplatform/text.h>
+
 #include "kernel_test_support.h"
 
 using kerneltest::Wide;
@@ -138,6 +140,31 @@ TEST(Text, Utf8ConversionsRoundTripAndReportSizes) {
   const char16_t lone[] = {0xD800, u'x'};
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 2, utf8, 8, nullptr, nullptr), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+}
+
+
+// The one converter every layer uses: ill-formed input replaced, or read as Latin-1 when asked.
+TEST(Text, IllFormedUtf8IsReplacedOrReadAsLatin1) {
+  struct Case {
+    std::string_view utf8;
+    std::u16string_view replaced, latin1;
+  } const cases[] = {
+      {"caf\xC3\xA9", u"caf\u00e9", u"caf\u00e9"},
+      {"caf\xE9", u"caf\uFFFD", u"caf\u00e9"},          // a stray Latin-1 byte
+      {"\xC0\xAF", u"\uFFFD\uFFFD", u"\u00C0\u00AF"},  // overlong
+      {"\xE2\x82", u"\uFFFD", u"\u00E2\u0082"},         // cut short
+  };
+  for (const auto& c : cases) {
+    bool valid = true;
+    EXPECT_EQ(zplatform::Utf8ToUtf16(c.utf8, &valid), c.replaced);
+    EXPECT_EQ(valid, c.replaced == c.latin1 && c.replaced.find(u'\uFFFD') == std::u16string_view::npos);
+    EXPECT_EQ(zplatform::Utf8ToUtf16(c.utf8, nullptr, zplatform::BadUtf8::Latin1), c.latin1);
+  }
+  const char16_t lone[] = {0xDC00, u'x'};
+  EXPECT_EQ(zplatform::Utf16ToUtf8(std::u16string_view(lone, 2)), "\xEF\xBF\xBDx");
+  EXPECT_TRUE(zplatform::EqualsNoCase(u"Slide.INI", "SLIDE.ini"));
+  EXPECT_FALSE(zplatform::EqualsNoCase(u"\u00e9", u"\u00c9"));  // ASCII only
+  EXPECT_FALSE(zplatform::EqualsNoCase(u"abc", "ab"));
 }
 
 }  // namespace

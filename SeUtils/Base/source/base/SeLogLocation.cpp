@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "base/SeUtils.h"
+#include "zplatform/text.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool IsSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
 size_t LastSeparator(const std::u16string& path) { return path.find_last_of(u"/\\"); }
 
 std::u16string Upper(std::u16string text) {
-  for (char16_t& c : text) c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+  for (char16_t& c : text) c = zplatform::FoldCase(c);
   return text;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/SeErrorHandler.h"
+#include "zplatform/text.h"
 
 namespace {
 
@@ -22,18 +23,9 @@ std::u16string_view Trim(std::u16string_view text) {
   return text;
 }
 
-bool EqualsNoCase(std::u16string_view a, const char* word) {
-  size_t i = 0;
-  for (; i < a.size() && word[i]; ++i) {
-    const char16_t c = a[i] >= u'a' && a[i] <= u'z' ? static_cast<char16_t>(a[i] - u'a' + u'A') : a[i];
-    if (c != static_cast<char16_t>(word[i])) return false;
-  }
-  return i == a.size() && word[i] == '\0';
-}
-
 bool StartsWithNoCase(const std::u16string& text, const char* prefix) {
   const size_t length = std::char_traits<char>::length(prefix);
-  return text.size() >= length && EqualsNoCase(std::u16string_view(text).substr(0, length), prefix);
+  return text.size() >= length && zplatform::EqualsNoCase(std::u16string_view(text).substr(0, length), prefix);
 }
 
 HRESULT LastErrorOrFail() {
@@ -52,10 +44,10 @@ std::u16string ReadIniValue(const std::u16string& iniFile, LPCWSTR section, LPCW
 bool SeStringToBool(std::u16string_view text, bool& value) {
   text = Trim(text);
   for (const char* word : {"TRUE", "1", "YES", "ON"}) {
-    if (EqualsNoCase(text, word)) return value = true, true;
+    if (zplatform::EqualsNoCase(text, word)) return value = true, true;
   }
   for (const char* word : {"FALSE", "0", "NO", "OFF"}) {
-    if (EqualsNoCase(text, word)) return value = false, true;
+    if (zplatform::EqualsNoCase(text, word)) return value = false, true;
   }
   return false;
 }

@@ -1,9 +1,9 @@
-// Strides per image-type code and the checks of a caller's destination against an image.
+// Strides per image-type code and the checks of a codec request against the image.
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "codec_common/PixelLayout.h"
+#include "codec_common/CodecDestination.h"
 
 namespace Components {
 namespace {
@@ -11,19 +11,23 @@ namespace {
 struct StrideCase {
   ImageType type;
   std::uint32_t width;
+  std::uint32_t samples;
   std::uint32_t alignment;
   std::size_t stride;
 };
 
 TEST(PixelLayoutTest, StridesFollowTheImageTypeRules) {
   const StrideCase cases[] = {
-      {ImageType::Grey8, 5, 4, 8},     {ImageType::Colour8, 5, 4, 16},  {ImageType::Colour16, 5, 4, 32},
-      {ImageType::Grey16, 5, 4, 16},   {ImageType::Colour8, 4, 4, 12},  {ImageType::Colour8, 5, 1, 15},
-      {ImageType::Grey8, 5, 3, 0},     {ImageType::Grey8, 5, 0, 0},     {ImageType::Unsupported, 5, 4, 0},
-      {ImageType::Fluorescence8, 5, 4, 0},
+      {ImageType::Grey8, 5, 1, 4, 8},          {ImageType::Colour8, 5, 3, 4, 16},
+      {ImageType::Colour16, 5, 3, 4, 32},      {ImageType::Grey16, 5, 1, 4, 16},
+      {ImageType::Colour8, 4, 3, 4, 12},       {ImageType::Colour8, 5, 3, 1, 15},
+      {ImageType::Grey8, 5, 1, 3, 0},          {ImageType::Grey8, 5, 1, 0, 0},
+      {ImageType::Unsupported, 5, 3, 4, 0},    {static_cast<ImageType>(7), 5, 3, 4, 0},
+      {ImageType::Fluorescence8, 5, 1, 4, 8},  {ImageType::Fluorescence16, 5, 1, 4, 12},
+      {ImageType::Fluorescence16, 5, 3, 4, 32},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(StrideFor(c.type, c.width, c.alignment), c.stride)
+    EXPECT_EQ(StrideFor(c.type, c.width, c.samples, c.alignment), c.stride)
         << "type " << static_cast<int>(c.type) << " width " << c.width << " alignment " << c.alignment;
   }
 }
@@ -46,6 +50,7 @@ TEST(PixelLayoutTest, PlanChecksTheRequestAgainstTheImage) {
       {"grey widened to B, G, R", grey, 5, 2, 4, 1, 32, S_OK, 3},
       {"grey as fluorescence", grey, 5, 2, 4, 4, 16, S_OK, 1},
       {"16-bit grey", grey16, 5, 2, 4, 3, 32, S_OK, 1},
+      {"16-bit grey as fluorescence: the module's stride", grey16, 5, 2, 4, 6, 24, S_OK, 1},
       {"buffer one byte short", rgb, 5, 2, 4, 1, 31, E_INVALIDARG, 0},
       {"width not the image's", rgb, 6, 2, 4, 1, 64, E_INVALIDARG, 0},
       {"height not the image's", rgb, 5, 3, 4, 1, 64, E_INVALIDARG, 0},

@@ -1,0 +1,80 @@
+// Tile reads of the directory-source agent and the hand-over of their results to a request's blocks.
+#include "Pipeline/TileLoader.h"
+
+#include <WSIZoomImage.h>
+
+#include "ModuleLog.h"
+#include "Pipeline/ViewpartState.h"
+
+namespace Pipeline {
+namespace {
+constexpr const char16_t* kSource = u"TileLoader";
+constexpr const char16_t* kGetEncoded = u"Pipeline::TileLoader::GetEncodedSourceTile";
+constexpr int kReadFailedLine = 71;
+constexpr int kExtendedFocus = -1;
+}  // namespace
+
+TileLoader::~TileLoader() { Drain(); }
+
+void TileLoader::Drain() { m_reads.wait(); }
+
+HRESULT TileLoader::GetEncodedSourceTile(const CWSIZoomImage& image, int32_t focus, int32_t column, int32_t row,
+                                         int32_t channel, CDicomInteropBase::DeleteDelegatorPtr<unsigned char>& data,
+                                         uint64_t& size) {
+  uint8_t* block = nullptr;
+  uint64_t count = 0;
+  bool exists = false;
+  long errorCode = 0;
+  const auto x = static_cast<uint32_t>(column), y = static_cast<uint32_t>(row), c = static_cast<uint32_t>(channel);
+  if (focus == kExtendedFocus) {
+    image.ReadEncodedTileFromExtendedFocus(x, y, c, &block, &count, &exists, &errorCode, nullptr);
+  } else {
+    image.ReadEncodedTile(static_cast<uint32_t>(focus), x, y, c, &block, &count, &exists, &errorCode, nullptr);
+  }
+  data = CDicomInteropBase::DeleteDelegatorPtr<unsigned char>(block);
+  size = count;
+  if (errorCode != 0) {
+    SeGetErrorLogFile()->LogError(kSource, kReadFailedLine, static_cast<HRESULT>(errorCode), kGetEncoded);
+    return static_cast<HRESULT>(errorCode);
+  }
+  return S_OK;
+}
+
+void TileLoader::AddRequest(uint64_t limit, const std::shared_ptr<ViewpartState>& request, int32_t column,
+                            int32_t row, int32_t channel) {
+  if (uint64_t{m_inFlight.load()} < limit - 1) {
+    request->BeginRead();
+    m_reads.run([this, request, column, row, channel] {
+      ++m_inFlight;
+      ReadTile(request, column, row, channel);
+      --m_inFlight;
+      request->EndRead();
+    });
+    return;
+  }
+  ReadTile(request, column, row, channel);
+}
+
+void TileLoader::ReadTile(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row,
+                          int32_t channel) {
+  CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data;
+  uint64_t size = 0;
+  const auto& s = request->source;
+  const HRESULT hr = GetEncodedSourceTile(*s.zoomImage, s.focus, column, row, channel, data, size);
+  if (FAILED(hr)) request->RecordError(hr);
+  Deliver(request, column, row, channel, std::move(data), size);
+}
+
+void TileLoader::Deliver(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row,
+                         int32_t channel, CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data, uint64_t size) {
+  RequestTargets& targets = *request->targets;
+  if (data == nullptr || size == 0) {
+    Concurrency::send(targets.tileTarget, TileRef(request, column, row, channel, nullptr, 0));
+    return;
+  }
+  const uint32_t index = targets.NextDecoder();
+  Concurrency::send(targets.decoders[index],
+                    SourceTileData{std::move(data), size, column, row, channel, index, request});
+}
+
+}  // namespace Pipeline

@@ -1,0 +1,158 @@
+// Handlers of the region network: decode (codec, reduction or uncompressed unpacking), placement,
+// missing tiles, completion and background. A tile that cannot be decoded is placed as background.
+#include "Render/RegionRender.h"
+
+#include <cstring>
+#include <new>
+
+#include <ppl.h>
+
+#include "Decoder/DicomGeneralUtils.h"
+#include "ModuleLog.h"
+
+namespace Render {
+namespace {
+
+constexpr const char16_t* kSource = u"DicomZorvel";
+constexpr const char16_t* kDecodeStage = u"CDicomZorvelImpl::GetImage::<lambda_2>::operator ()";
+constexpr int kDecodeLine = 2664;
+constexpr HRESULT kTileNotDecoded = static_cast<HRESULT>(0x810301F4u);
+
+struct PlacementReport {
+  int line;
+  const char16_t* function;
+};
+
+PlacementReport ReportFor(PlacementKind kind) {
+  switch (kind) {
+    case PlacementKind::Copy3Channels: return {3020, u"CDicomZorvelImpl::Copy3ChannelsTo"};
+    case PlacementKind::Copy3ChannelsWithColorReduction:
+      return {3062, u"CDicomZorvelImpl::Copy3ChannelsToWithColorReduction"};
+    case PlacementKind::CopyShrinked3Channels: return {3157, u"CDicomZorvelImpl::CopyShrinked3ChannelsTo"};
+    case PlacementKind::CopyFluor: return {3211, u"CDicomZorvelImpl::CopyFluorTo"};
+    case PlacementKind::CopyFluorWithColorReduction:
+      return {3255, u"CDicomZorvelImpl::CopyFluorToWithColorReduction"};
+    case PlacementKind::CopyShrinkedFluor: return {3301, u"CDicomZorvelImpl::CopyShrinkedFluorTo"};
+  }
+  return {0, u""};
+}
+
+}  // namespace
+
+RegionRender::RegionRender(const RegionTiles& tiles, size_t stages) : m_tiles(tiles) {
+  m_completion = std::make_unique<Concurrency::call<Pipeline::TileRef>>(
+      [this](const Pipeline::TileRef& tile) { Complete(tile); });
+  m_missing = std::make_unique<Concurrency::call<Pipeline::TileRef>>(
+      [this](const Pipeline::TileRef& tile) { Missing(tile); });
+  m_background = std::make_unique<Concurrency::call<uint8_t>>([this](const uint8_t& value) {
+    Render::PaintBackground(m_tiles.out, m_tiles.background, m_tiles.lockedBytes, value);
+    m_backgroundDone.set();
+  });
+  for (size_t i = 0; i < stages; ++i) {
+    m_placement.push_back(std::make_unique<Concurrency::transformer<Pipeline::TileRef, Pipeline::TileRef>>(
+        [this](const Pipeline::TileRef& tile) { return Place(tile); }, m_completion.get()));
+    m_decode.push_back(std::make_unique<Concurrency::transformer<Pipeline::SourceTileData, Pipeline::TileRef>>(
+        [this](const Pipeline::SourceTileData& tile) { return Decode(tile); }, m_placement.back().get()));
+    m_targets.decoders.push_back(m_decode.back().get());
+    m_targets.secondStage.push_back(m_placement.back().get());
+  }
+  m_targets.tileTarget = m_missing.get();
+}
+
+RegionRender::~RegionRender() = default;
+
+void RegionRender::PaintBackground() { Concurrency::send(*m_background, m_tiles.backgroundByte); }
+
+HRESULT RegionRender::Result(HRESULT requestError) const {
+  if (FAILED(requestError)) return requestError;
+  if (m_decodeFailed) return kTileNotDecoded;
+  return m_lastDecode;
+}
+
+// Decoded bytes of its own, or none when the tile cannot be decoded (it is then background).
+Pipeline::TileRef RegionRender::Decode(const Pipeline::SourceTileData& tile) {
+  std::unique_ptr<uint8_t[]> bytes;
+  HRESULT hr = S_OK;
+  try {
+    bytes.reset(new uint8_t[static_cast<size_t>(m_tiles.request.tileHeight * m_tiles.tileStride)]);
+    hr = DecodeInto(tile, bytes.get());
+  } catch (...) {
+    hr = E_OUTOFMEMORY;
+  }
+  m_lastDecode = hr;
+  if (hr != S_OK) {
+    SeGetErrorLogFile()->LogError(kSource, kDecodeLine, hr, kDecodeStage);
+    if (FAILED(hr)) m_decodeFailed = true;
+    bytes.reset();
+  }
+  return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, std::move(bytes), tile.decoderIndex);
+}
+
+HRESULT RegionRender::DecodeInto(const Pipeline::SourceTileData& tile, uint8_t* destination) {
+  const RegionTiles& t = m_tiles;
+  const auto width = static_cast<LONG>(t.request.tileWidth), height = static_cast<LONG>(t.request.tileHeight);
+  if (t.decoder == nullptr) {
+    return UnpackUncompressedTile(tile.data.get(), tile.size, t.frame, t.reduce, destination, t.tileStride) ? S_OK
+                                                                                                         : E_FAIL;
+  }
+  const auto size = static_cast<ULONG>(tile.size);
+  const auto samples = static_cast<USHORT>(t.samples);
+  if (!t.reduce) {
+    return t.decoder->DecodeExact(tile.data.get(), size, samples, destination,
+                                  static_cast<ULONG>(height * t.tileStride), width, height);
+  }
+  // 16-bit samples decoded aside; byte i of a line is the high byte 2i + 1 of the decoded line.
+  const size_t nativeBytes = static_cast<size_t>(height * t.tileStrideNative);
+  std::unique_ptr<uint8_t[]> native(new uint8_t[nativeBytes]());
+  const HRESULT hr = t.decoder->DecodeExact(tile.data.get(), size, samples, native.get(),
+                                            static_cast<ULONG>(nativeBytes), width, height);
+  if (FAILED(hr)) return hr;
+  const int64_t lineSamples = int64_t{width} * t.samples;
+  Concurrency::parallel_for(LONG{0}, height, [&](LONG y) {
+    const uint8_t* in = native.get() + y * t.tileStrideNative;
+    uint8_t* out = destination + y * t.tileStride;
+    for (int64_t i = 0; i < lineSamples; ++i) out[i] = in[2 * i + 1];
+  });
+  return hr;
+}
+
+int RegionRender::Slot(const Pipeline::TileRef& tile) const { return m_tiles.samples == 1 ? tile.channel() % 3 : -1; }
+
+TileFootprint RegionRender::Footprint(const Pipeline::TileRef& tile) const {
+  return ComputeFootprint(m_tiles.request, m_tiles.clipped, tile.column(), tile.row());
+}
+
+Pipeline::TileRef RegionRender::Place(const Pipeline::TileRef& tile) {
+  if (tile.blockIndex() == Pipeline::kNothingToPlace) return tile;
+  const TileFootprint footprint = Footprint(tile);
+  if (!tile.hasBytes()) {
+    FillFootprint(m_tiles.out, footprint, m_tiles.backgroundByte, Slot(tile));
+    return tile;
+  }
+  const RegionTiles& t = m_tiles;
+  const PlacementKind kind = ChoosePlacement(t.samples, t.request.shift, t.reduce, t.sourceBytes);
+  const SourcePixels source{tile.bytes(), t.tileStride, t.request.tileWidth, t.request.tileHeight, t.samples,
+                            t.sourceBytes};
+  try {
+    PlaceTile(kind, t.out, source, footprint, t.request.shift, Slot(tile));
+  } catch (...) {
+    const PlacementReport report = ReportFor(kind);
+    SeGetErrorLogFile()->LogError(kSource, report.line, E_FAIL, report.function);
+  }
+  return tile;
+}
+
+void RegionRender::Complete(const Pipeline::TileRef& tile) {
+  if (tile.valid() && tile.blockIndex() != Pipeline::kNothingToPlace) tile.request().TileDone();
+}
+
+void RegionRender::Missing(const Pipeline::TileRef& tile) {
+  try {
+    FillFootprint(m_tiles.out, Footprint(tile), m_tiles.backgroundByte, Slot(tile));
+  } catch (...) {
+    SeGetErrorLogFile()->LogError(kSource, kDecodeLine, E_FAIL, kDecodeStage);
+  }
+  tile.request().TileDone();
+}
+
+}  // namespace Render
