@@ -78,9 +78,10 @@ bool CDicomZorvelImpl::HasDirectorySource() {
   return m_spDirectorySource != nullptr;
 }
 
-// The zoom images, failed levels and slide-wide data belong to the slide opened before. Calls
-// still reading from its zoom images keep them alive through their own references.
+// The single images, zoom images, failed levels and slide-wide data belong to the slide opened
+// before. Calls still reading from its zoom images keep them alive through their own references.
 void CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
+  ReleaseSingleImages();
   std::lock_guard slide(m_csSlide);
   m_strSlidePath = std::move(path);
   m_pCurrentZoomImage = nullptr;
@@ -113,6 +114,7 @@ HRESULT CDicomZorvelImpl::CloseSlideLocked() {
       LeaveAgent();
     }
     ReleaseDirectorySource(closeResult);
+    ReleaseSingleImages();
   } catch (...) {
     closeResult = E_FAIL;
   }
