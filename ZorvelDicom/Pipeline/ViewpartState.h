@@ -19,10 +19,6 @@
 
 class CDirectorySource;
 class CWSIZoomImage;
-namespace HugeCache {
-class EncodedTileCache;
-class DecodedTileCache;
-}  // namespace HugeCache
 
 namespace Pipeline {
 
@@ -47,15 +43,13 @@ struct ViewpartState {
 
   // What every kind reads from: the level, the slide and the rectangle.
   struct Source {
-    const CWSIZoomImage* zoomImage = nullptr;     // not owned; kept alive by keepAlive
+    CWSIZoomImage* zoomImage = nullptr;           // not owned; kept alive by keepAlive
     std::shared_ptr<const void> keepAlive;         // owner of the zoom image while the request lives
     CDirectorySource* directorySource = nullptr;  // identifies the slide
     int32_t focus = 0;                            // library plane, or -1 for the extended-focus image
     int32_t zoomLevel = 0;
     int32_t firstChannel = 0, lastChannel = -1;
     int64_t firstColumn = 0, lastColumn = -1, firstRow = 0, lastRow = -1;
-    HugeCache::EncodedTileCache* encodedCache = nullptr;  // the maker's caches (null: none)
-    HugeCache::DecodedTileCache* decodedCache = nullptr;
   };
 
   // A view request: every tile of the rectangle and channel range goes to the targets.
@@ -88,7 +82,6 @@ struct ViewpartState {
 
   void AddPending(const PendingTile& tile);
   std::vector<PendingTile> TakePending();
-  bool HasPending();
 
   Kind kind = ViewRequest;
   Source source;
