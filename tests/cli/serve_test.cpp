@@ -202,3 +202,26 @@ TEST_F(ServeTest, RefusesRequestsOutsideItsSlidesAndGrids) {
 
 }  // namespace
 }  // namespace cli_test
+
+namespace cli_test {
+namespace {
+
+// The page in Chromium, driven by browser_check.js; screenshots go to build/browser-test/.
+TEST_F(ServeTest, PageShowsTheSlidesInChromium) {
+  if (!std::filesystem::exists("/usr/bin/chromium")) GTEST_SKIP() << "no browser at /usr/bin/chromium (scripts/setup_deps.sh installs it)";
+  ASSERT_GT(server->Port(), 0);
+  const std::filesystem::path modules = ZORVEL_SOURCE_DIR "/tools/zorvel/serve/web/node_modules";
+  ASSERT_TRUE(std::filesystem::exists(modules / "puppeteer-core") && std::filesystem::exists(modules / "openseadragon"))
+      << "run scripts/setup_deps.sh (npm ci) first";
+  const std::filesystem::path shots = ZORVEL_BINARY_DIR "/browser-test";
+  std::filesystem::remove_all(shots);
+  std::filesystem::create_directories(shots);
+  const std::string command = "NODE_PATH=" + Quote(modules.string()) + " timeout 120 node " ZORVEL_SOURCE_DIR
+                              "/tests/cli/browser_check.js http://127.0.0.1:" + std::to_string(server->Port()) +
+                              " brightfield zstack " + Quote(shots.string());
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_TRUE(std::filesystem::exists(shots / "viewer-brightfield.png"));
+}
+
+}  // namespace
+}  // namespace cli_test

@@ -133,8 +133,8 @@ Reply JpegReply(const DecodedImage& picture) {
 
 Reply ErrorReply(int status, const std::string& text) { return {status, "{\"error\":" + JsonString(text) + "}\n", "application/json"}; }
 
-SlideService::SlideService(std::filesystem::path modulePath, const std::filesystem::path& root)
-    : m_modulePath(std::move(modulePath)), m_catalog(root) {}
+SlideService::SlideService(std::filesystem::path modulePath, const std::filesystem::path& root, std::uint64_t cacheCapBytes)
+    : m_modulePath(std::move(modulePath)), m_cacheCapBytes(cacheCapBytes), m_catalog(root) {}
 
 std::shared_ptr<const OpenedSlide> SlideService::Open(const std::string& name) {
   const auto path = m_catalog.Find(name);
@@ -145,7 +145,15 @@ std::shared_ptr<const OpenedSlide> SlideService::Open(const std::string& name) {
   }
   auto opened = std::make_shared<OpenedSlide>();
   opened->name = name;
-  opened->failure = m_host.OpenSlide(m_modulePath, *path, opened->slide);
+  opened->failure = m_host.CreateSlide(m_modulePath, opened->slide);
+  if (SUCCEEDED(opened->failure.hr) && m_cacheCapBytes > 0) {
+    VARIANT cap;
+    VariantInit(&cap);
+    cap.vt = VT_UI8;
+    cap.ullVal = m_cacheCapBytes;
+    if (const HRESULT hr = opened->slide->put_Properties(50005, cap); FAILED(hr)) opened->failure = {hr, "put_Properties(50005)"};
+  }
+  if (SUCCEEDED(opened->failure.hr)) opened->failure = m_host.OpenSlide(m_modulePath, *path, opened->slide);
   if (SUCCEEDED(opened->failure.hr)) {
     // OpenSlide only names the slide; the first property read opens its files.
     VARIANT width;

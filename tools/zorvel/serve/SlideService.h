@@ -50,7 +50,9 @@ struct TileQuery {
 
 class SlideService {
  public:
-  SlideService(std::filesystem::path modulePath, const std::filesystem::path& root);
+  // cacheCapBytes: when above 0, the cap on the module's tile-cache budgets (key 50005) set
+  // before the first slide opens.
+  SlideService(std::filesystem::path modulePath, const std::filesystem::path& root, std::uint64_t cacheCapBytes = 0);
 
   const SlideCatalog& Catalog() const { return m_catalog; }
 
@@ -67,6 +69,7 @@ class SlideService {
 
  private:
   std::filesystem::path m_modulePath;
+  std::uint64_t m_cacheCapBytes = 0;
   SlideCatalog m_catalog;
   std::mutex m_mutex;  // guards m_host and m_slides
   zorvel_cli::ModuleHost m_host;
