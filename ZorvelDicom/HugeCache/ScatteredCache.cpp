@@ -60,22 +60,14 @@ struct ScatteredCache<T>::State {
     auto it = clientBytes.find(client);
     if (it != clientBytes.end() && (it->second -= size) == 0) clientBytes.erase(it);
   }
-  // Releases the values of the entries, spread over worker threads when there are many.
-  static void ReleaseValues(std::vector<Stored*>& entries) {
-    const auto release = [&](size_t i) { entries[i]->value = T(); };
-    if (entries.size() < kParallelReleaseFrom) {
-      for (size_t i = 0; i < entries.size(); ++i) release(i);
-    } else {
-      Concurrency::parallel_for(size_t{0}, entries.size(), release);
+  // Moves the values of the entries out (to be released once the mutex is let go) and erases the
+  // entries, which are already unlinked from the FIFO.
+  void TakeValues(const std::vector<TileKey>& keys, std::vector<T>& released) {
+    for (const TileKey& key : keys) {
+      auto it = tiles.find(key);
+      released.push_back(std::move(it->second.value));
+      tiles.erase(it);
     }
-  }
-  // FreeCachePart: releases the values, then erases the entries (already unlinked from the FIFO).
-  void FreeCachePart(const std::vector<TileKey>& keys) {
-    std::vector<Stored*> entries;
-    entries.reserve(keys.size());
-    for (const TileKey& key : keys) entries.push_back(&tiles.find(key)->second);
-    ReleaseValues(entries);
-    for (const TileKey& key : keys) tiles.erase(key);
   }
   // Takes the oldest unpinned entries off the totals and the FIFO until the total is within the
   // budget; returns their keys.
@@ -93,18 +85,17 @@ struct ScatteredCache<T>::State {
     }
     return evicted;
   }
-  // DeleteClient: every tile of the client goes (decoded: its pins too).
-  void DeleteClient(LONGLONG client) {
+  // DeleteClient: every tile of the client goes (decoded: its pins too); values to release are
+  // moved into released.
+  void DeleteClient(LONGLONG client, std::vector<T>& released) {
     const TileKey first{client, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
     auto begin = tiles.lower_bound(first);
     auto end = begin;
-    std::vector<Stored*> entries;
     for (; end != tiles.end() && end->first.client == client; ++end) {
       if constexpr (kDecoded) pins.erase(end->second.value.get());
       fifo.erase(end->second.fifoPosition);
-      entries.push_back(&end->second);
+      released.push_back(std::move(end->second.value));
     }
-    ReleaseValues(entries);
     tiles.erase(begin, end);
     if (auto it = clientBytes.find(client); it != clientBytes.end()) {
       total -= it->second;
@@ -112,6 +103,18 @@ struct ScatteredCache<T>::State {
     }
   }
 };
+
+// Releases many values at once spread over worker threads. Called with no cache mutex held: a
+// thread waiting for the loop may run other work that takes them.
+template <class T>
+void ReleaseInParallel(std::vector<T>& values) {
+  if (values.size() < kParallelReleaseFrom) {
+    values.clear();
+    return;
+  }
+  Concurrency::parallel_for(size_t{0}, values.size(), [&](size_t i) { values[i] = T(); });
+  values.clear();
+}
 
 template <class T>
 typename ScatteredCache<T>::State& ScatteredCache<T>::Shared() {
@@ -142,17 +145,21 @@ void ScatteredCache<T>::Unregister() {
   if (!m_registered) return;
   m_registered = false;
   State& state = Shared();
-  std::lock_guard lock(state.mutex);
-  if (m_generation != state.generation) return;
-  auto it = state.registry.find(m_path);
-  if (it == state.registry.end()) return;
-  if constexpr (kDecoded) {
-    if (it->second.users < 2) state.paths.erase(m_number);
+  std::vector<T> released;
+  {
+    std::lock_guard lock(state.mutex);
+    if (m_generation != state.generation) return;
+    auto it = state.registry.find(m_path);
+    if (it == state.registry.end()) return;
+    if constexpr (kDecoded) {
+      if (it->second.users < 2) state.paths.erase(m_number);
+    }
+    if (--it->second.users > 0) return;
+    state.registry.erase(it);
+    if (--state.clientCount == 0) state.numberCounter = -1;
+    state.DeleteClient(m_number, released);
   }
-  if (--it->second.users > 0) return;
-  state.registry.erase(it);
-  if (--state.clientCount == 0) state.numberCounter = -1;
-  state.DeleteClient(m_number);
+  ReleaseInParallel(released);
 }
 
 template <class T>
@@ -174,16 +181,14 @@ TileKey ScatteredCache<T>::KeyOf(long focus, long zoom, long channel, long row, 
 template <class T>
 void ScatteredCache<T>::Store(const TileKey& key, T& value, ULONGLONG size) {
   State& state = Shared();
+  std::vector<T> evicted;  // released after the mutex (declared before the lock, destroyed after it)
   std::lock_guard lock(state.mutex);
   if (state.tiles.count(key) != 0) return;  // the first value stays
   if constexpr (kDecoded) {
     if (key.client != m_number && state.paths.count(key.client) == 0) return;  // its client is gone
   }
   state.Count(key.client, size);
-  if (state.total > state.budget) {
-    const std::vector<TileKey> evicted = state.Evict();
-    if (!evicted.empty()) state.FreeCachePart(evicted);
-  }
+  if (state.total > state.budget) state.TakeValues(state.Evict(), evicted);
   if (state.total >= state.budget) {
     state.Uncount(key.client, size);
     return;
@@ -255,24 +260,28 @@ void ScatteredCache<T>::ReleaseTile(const unsigned char* address)
 template <class T>
 void ScatteredCache<T>::Clear() {
   State& state = Shared();
-  std::lock_guard lock(state.mutex);
-  ++state.generation;
-  state.numberCounter = -1;
-  state.registry.clear();
-  state.clientCount = 0;
-  state.paths.clear();
-  std::vector<TileKey> released;
-  for (auto it = state.fifo.begin(); it != state.fifo.end();) {
-    auto* entry = *it;
-    if (state.IsPinned(entry->second)) {
-      ++it;
-      continue;
+  std::vector<T> released;
+  {
+    std::lock_guard lock(state.mutex);
+    ++state.generation;
+    state.numberCounter = -1;
+    state.registry.clear();
+    state.clientCount = 0;
+    state.paths.clear();
+    std::vector<TileKey> keys;
+    for (auto it = state.fifo.begin(); it != state.fifo.end();) {
+      auto* entry = *it;
+      if (state.IsPinned(entry->second)) {
+        ++it;
+        continue;
+      }
+      state.Uncount(entry->first.client, entry->second.size);
+      keys.push_back(entry->first);
+      it = state.fifo.erase(it);
     }
-    state.Uncount(entry->first.client, entry->second.size);
-    released.push_back(entry->first);
-    it = state.fifo.erase(it);
+    state.TakeValues(keys, released);
   }
-  state.FreeCachePart(released);
+  ReleaseInParallel(released);
 }
 
 template <class T>

@@ -4,9 +4,11 @@
 //
 // Key: TileKey {client number, focus, zoom, channel, row, column}. Budget: the bytes of all stored
 // tiles of the instantiation, set with SetBudget; a tile that would bring the total to or above
-// the budget after eviction is not stored. Mutex: one per instantiation, held by every operation
-// (the parallel release of evicted tiles runs on worker threads while it is held); it is taken
-// after the decoded-tile cache's mutex and never together with the other instantiation's.
+// the budget after eviction is not stored. Mutex: one per instantiation, held by every operation;
+// it is taken after the decoded-tile cache's mutex and never together with the other
+// instantiation's. Values taken out are released once it is let go: evicted ones on the calling
+// thread, a departing client's or Clear's spread over worker threads (with no cache mutex held, so
+// that a thread waiting for the loop may safely run other tile work).
 // Pins (decoded instantiation): an address handed out by FindTile(pin = true) stays valid and its
 // tile is skipped by eviction and by Clear until ReleaseTile balances the pin.
 #pragma once
