@@ -56,15 +56,7 @@ struct LibraryText {
   ~LibraryText() { CDicomInteropBase::Free(text); }
 };
 
-// A text copy that failed is handed out as an error value carrying the code.
-HRESULT SetTextOrError(VARIANT& value, std::u16string_view text) {
-  const HRESULT hr = SetText(value, text);
-  if (FAILED(hr)) {
-    value.vt = VT_ERROR;
-    value.scode = hr;
-  }
-  return hr;
-}
+using ChannelPropertyTable::SetTextOrError;
 
 }  // namespace
 
@@ -78,6 +70,7 @@ STDMETHODIMP CDicomZorvelImpl::GetChannelPropertyTags(VARIANT* PropTagArray, VAR
 
 STDMETHODIMP CDicomZorvelImpl::GetChannelProperties(LONG ChannelPropTag, LONG Channel, VARIANT* ChannelProperty) {
   if (ChannelProperty == nullptr) return Report(2003, E_POINTER);
+  VariantClear(ChannelProperty);
   try {
     VARIANT value;
     VariantInit(&value);
@@ -89,7 +82,6 @@ STDMETHODIMP CDicomZorvelImpl::GetChannelProperties(LONG ChannelPropTag, LONG Ch
       if (FAILED(hr)) return Report(1998, hr);
       hr = ReadChannelProperty(ChannelPropTag, Channel, value);
     }
-    VariantClear(ChannelProperty);
     *ChannelProperty = value;
     return hr;
   } catch (const std::bad_alloc&) {
