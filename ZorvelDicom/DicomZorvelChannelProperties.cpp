@@ -21,10 +21,7 @@ constexpr LONG kRealBitDepthTag = 409;
 constexpr LONG kDigitalGainTag = 406;
 constexpr int32_t kMinimumBitDepth = 8;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function = kGetChannelProperties) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kGetChannelProperties};
 
 // Tags whose value depends on nothing but the tag and the channel argument; false for the others.
 bool ReadFixedChannelValue(LONG tag, LONG channel, VARIANT& value) {
