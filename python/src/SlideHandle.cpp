@@ -76,6 +76,27 @@ class BitmapView {
   char* m_bits = nullptr;
 };
 
+// A list of (name, value) entries: a 2 x N array of VARIANT, the name at [0, i], the value at [1, i].
+void ReadNameValuePairs(const VARIANT& list, std::vector<std::pair<std::string, std::string>>& pairs) {
+  if (list.vt != (VT_ARRAY | VT_VARIANT) || list.parray == nullptr || SafeArrayGetDim(list.parray) != 2) return;
+  LONG lower1 = 0, upper1 = -1, lower2 = 0, upper2 = -1;
+  SafeArrayGetLBound(list.parray, 1, &lower1);
+  SafeArrayGetUBound(list.parray, 1, &upper1);
+  SafeArrayGetLBound(list.parray, 2, &lower2);
+  SafeArrayGetUBound(list.parray, 2, &upper2);
+  const LONG count = (upper1 - lower1 + 1) * (upper2 - lower2 + 1) / 2;
+  for (LONG i = 0; i < count; ++i) {
+    VariantHolder name, value;
+    LONG nameAt[2] = {0, i};
+    LONG valueAt[2] = {1, i};
+    if (FAILED(SafeArrayGetElement(list.parray, nameAt, &name.value)) ||
+        FAILED(SafeArrayGetElement(list.parray, valueAt, &value.value))) {
+      return;
+    }
+    pairs.emplace_back(zorvel_cli::FormatVariant(name.value).value, zorvel_cli::FormatVariant(value.value).value);
+  }
+}
+
 }  // namespace
 
 CallResult SlideHandle::Open(const std::filesystem::path& modulePath, const std::filesystem::path& slideDir) {
@@ -283,15 +304,13 @@ CallResult SlideHandle::ReadAnnotations(std::vector<AnnotationRecord>& records) 
     if (SUCCEEDED(hr)) hr = item ? item->QueryInterface(IID_ISeSlideFlagDataRec, record.OutVoid()) : E_POINTER;
     if (FAILED(hr)) return Failed(hr, "ISeSlideFlagProvider::get_Data(" + std::to_string(i) + ")");
     AnnotationRecord out;
-    BstrHolder text, attributeType;
+    BstrHolder kind;
     VariantHolder attributes;
     record->GetBoundRect(&out.left, &out.top, &out.right, &out.bottom);
-    record->GetActivePoint(&out.pointX, &out.pointY);
-    if (SUCCEEDED(record->get_Text(&text.text))) out.text = text.Utf8();
-    if (SUCCEEDED(record->GetAttributes(&attributes.value, &attributeType.text))) {
-      out.attributeType = attributeType.Utf8();
-      out.attributes = zorvel_cli::FormatVariant(attributes.value).value;
-    }
+    hr = record->GetAttributes(&attributes.value, &kind.text);
+    if (FAILED(hr)) return Failed(hr, "ISeSlideFlagDataRec::GetAttributes(" + std::to_string(i) + ")");
+    out.kind = kind.Utf8();
+    ReadNameValuePairs(attributes.value, out.attributes);
     records.push_back(std::move(out));
   }
   return {};

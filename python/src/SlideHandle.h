@@ -41,10 +41,12 @@ struct RgbImage {
   std::vector<std::uint8_t> rgb;
 };
 
+// One annotation as the module's flag records give it: its type name, bounding rectangle and the
+// attribute list (name, value as text) with caption, description, colours and points.
 struct AnnotationRecord {
-  LONG left = 0, top = 0, right = 0, bottom = 0;  // bounding rectangle, level-0 pixels
-  LONG pointX = 0, pointY = 0;                    // the active point, level-0 pixels
-  std::string text, attributeType, attributes;
+  std::string kind;
+  LONG left = 0, top = 0, right = 0, bottom = 0;  // level-0 pixels
+  std::vector<std::pair<std::string, std::string>> attributes;
 };
 
 class SlideHandle {

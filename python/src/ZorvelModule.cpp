@@ -73,10 +73,8 @@ void ReadRegionInto(SlideHandle& slide, py::buffer target, LONG level, std::int6
 
 py::dict AnnotationDict(const AnnotationRecord& record) {
   py::dict out;
+  out["kind"] = record.kind;
   out["bounds"] = py::make_tuple(record.left, record.top, record.right, record.bottom);
-  out["point"] = py::make_tuple(record.pointX, record.pointY);
-  out["text"] = record.text;
-  out["attribute_type"] = record.attributeType;
   out["attributes"] = record.attributes;
   return out;
 }

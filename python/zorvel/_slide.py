@@ -38,6 +38,7 @@ _MAX_LEVEL = 9
 _ASSOCIATED = {"label": 100, "thumbnail": 102, "overview": 103}
 
 E_INVALIDARG = 0x80070057
+E_NOTIMPL = 0x80004001
 _LANCZOS = getattr(Image, "Resampling", Image).LANCZOS
 
 
@@ -265,17 +266,17 @@ class ZorvelSlide:
     def _channel_value(self, tag, channel):
         try:
             kind, value = self._call("channel_property", tag, channel)
-        except ZorvelError:
+        except ZorvelError as error:
+            if error.hresult == E_NOTIMPL:
+                raise
             return None
         return None if kind == "EMPTY" else value
 
     @property
     def annotations(self):
-        """Annotation records: kind, bounds and point in level-0 pixels, text and attributes."""
-        records = self._call("annotations")
-        for record in records:
-            record["kind"] = record.pop("attribute_type")
-        return records
+        """Annotation records: kind, bounds and points in level-0 pixels, text, description, line
+        colour (0x00BBGGRR) and every attribute by name."""
+        return [_annotation(record) for record in self._call("annotations")]
 
     # --- pixels -------------------------------------------------------------------------------
     def _level_origin(self, location, level):
@@ -283,7 +284,9 @@ class ZorvelSlide:
             raise ZorvelError(f"level {level} is not between 0 and {self.level_count - 1}", E_INVALIDARG,
                               "read_region")
         downsample = self._level_downsamples[level]
-        return (math.floor(location[0] / downsample), math.floor(location[1] / downsample))
+        # Positions left of or above the slide are scaled toward zero, as OpenSlide does.
+        return tuple(-int(-value / downsample) if value < 0 else math.floor(value / downsample)
+                     for value in location[:2])
 
     def _channel_arguments(self, channels):
         if channels is None:
@@ -348,6 +351,18 @@ class ZorvelSlide:
         thumb.paste(tile, None, tile)
         thumb.thumbnail(size, _LANCZOS)
         return thumb
+
+
+def _annotation(record):
+    attributes = {name: (value if name in ("Caption", "Desc") else _number(value, int))
+                  for name, value in record["attributes"]}
+    values = [value for _, value in record["attributes"]]
+    count = attributes.get("PolygonPointCount") or 0
+    start = len(values) - 2 * count
+    points = [(int(values[start + 2 * j]), int(values[start + 2 * j + 1])) for j in range(count)]
+    return {"kind": record["kind"], "bounds": record["bounds"], "points": points,
+            "text": attributes.get("Caption", ""), "description": attributes.get("Desc", ""),
+            "color": attributes.get("LineColor"), "attributes": attributes}
 
 
 def detect_format(filename):
