@@ -1,9 +1,11 @@
 // The configuration property of the slide-access object: per-object switches, process-wide tuning
-// values, closing the slide by key 10001 and the read-back keys.
+// values, closing the slide by key 10001, the read-back keys and the annotations object (key 1009).
 // A wrong value type gives E_INVALIDARG with the key's own report line; booleans are VARIANT_TRUE or false.
 #include <oleauto.h>
 
+#include "Annotations/WSIAnnotations.h"
 #include "DicomZorvelImpl.h"
+#include "ModuleCodes.h"
 #include "ModuleLog.h"
 #include "Pipeline/SourceAgentHolder.h"
 #include "ProcessSettings.h"
@@ -123,9 +125,41 @@ STDMETHODIMP CDicomZorvelImpl::get_Properties(LONG PropTag, VARIANT* pVal) {
     case 10004:
       return S_OK;
     case 1009:
-      // The annotations object bound to the slide is not part of this build yet.
-      return E_NOTIMPL;
+      return GetAnnotationsObject(*pVal);
     default:
       return Report(3417, E_INVALIDARG, kGet);
+  }
+}
+
+// A new annotations object with a copy of the slide's annotation set and its pixel size, handed out
+// as VT_DISPATCH; three-dimensional annotations are not offered.
+HRESULT CDicomZorvelImpl::GetAnnotationsObject(VARIANT& value) {
+  HRESULT hr = CreateDicomSource();
+  if (FAILED(hr)) return Report(3376, hr, kGet);
+  try {
+    CWSIAnnotations annotations;
+    {
+      std::lock_guard slide(m_csSlide);
+      if (!m_spDirectorySource || m_spDirectorySource->GetAnnotationInstance(&annotations) != 0) {
+        return Report(3378, E_FAIL, kGet);
+      }
+    }
+    if (annotations.IsReal3D()) return Report(3385, ModuleCodes::kThreeDimensionalAnnotations, kGet);
+    VARIANT pixelWidth, pixelHeight;
+    VariantInit(&pixelWidth);
+    VariantInit(&pixelHeight);
+    hr = GetSlideProperties(308, &pixelWidth);
+    if (FAILED(hr)) return Report(3389, hr, kGet);
+    hr = GetSlideProperties(309, &pixelHeight);
+    if (FAILED(hr)) return Report(3391, hr, kGet);
+    ISeSlideFlagProvider* provider = nullptr;
+    hr = ComWSIAnnotations::CreateBound(annotations, pixelWidth.vt == VT_R8 ? pixelWidth.dblVal : 0.0,
+                                        pixelHeight.vt == VT_R8 ? pixelHeight.dblVal : 0.0, &provider);
+    if (FAILED(hr)) return Report(3378, hr, kGet);
+    value.vt = VT_DISPATCH;
+    value.pdispVal = provider;
+    return S_OK;
+  } catch (...) {
+    return Report(3393, E_FAIL, kGet);
   }
 }

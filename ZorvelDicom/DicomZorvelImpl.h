@@ -126,8 +126,32 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT ReadSlideType(VARIANT& value);
   HRESULT ReadSoftwareVersion(VARIANT& value);
   HRESULT ReadStudyUid(VARIANT& value);
+  // Channel properties (DicomZorvelChannelProperties.cpp); m_csSlide held
+  HRESULT OpenCurrentZoomImage();
+  HRESULT ReadChannelProperty(LONG tag, LONG channel, VARIANT& value);
+  HRESULT ReadChannelName(LONG channel, VARIANT& value);
+  HRESULT ReadRealBitDepth(LONG channel, VARIANT& value);
+  HRESULT ReadPseudoColorTable(int component, LONG channel, VARIANT& value);
+  // Single images (DicomZorvelSingleImages.cpp) and scan map (DicomZorvelScanMap.cpp)
+  struct SingleImageBuffer {
+    CDicomInteropBase::DeleteDelegatorPtr<uint8_t> data;  // the library's block, shared with copies handed out
+    uint64_t size = 0;                                     // bytes of encoded data
+    long syntax = 0;                                       // the library's transfer-syntax code
+    uint16_t samplesPerPixel = 0, bitsAllocated = 0, width = 0, height = 0;
+    bool Loaded() const { return data.get() != nullptr && size != 0; }
+  };
+  SingleImageBuffer* SingleImageFor(LONG type);
+  void ReleaseSingleImages();
+  HRESULT ReadSingleImage(LONG type);
+  HRESULT LoadSingleImage(LONG type, IKLVBitmapImage*& bitmap);
+  HRESULT ConvertSingleImage(const SingleImageBuffer& buffer, IKLVBitmapImage*& bitmap);
+  HRESULT ReadEncodedSingleImage(LONG type, VARIANT& value);
+  HRESULT ReadSingleImageProperty(LONG type, LONG tag, VARIANT& value);
+  HRESULT ReadSingleImageRoi(LONG tag, VARIANT& value);
+  HRESULT OpenScanMapLevel(long level);
   // Configuration (DicomZorvelConfig.cpp)
   HRESULT PutObjectProperty(LONG key, const VARIANT& value);
+  HRESULT GetAnnotationsObject(VARIANT& value);
   // Opening (DicomZorvelOpen.cpp)
   long ConstructDirectorySource(bool searchSubdirectories, long& slideCount);
   HRESULT SearchSlide();
@@ -161,7 +185,7 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
 
   bool m_bConstructed = false;
   std::recursive_mutex m_csSlide;        // directory source and zoom-image tables of this object
-  std::recursive_mutex m_csSingleImages;  // single-image buffers
+  std::recursive_mutex m_csSingleImages;  // single-image buffers; taken before m_csSlide
   bool m_bHighBitDepthOutput = false;
   std::u16string m_strSlidePath;
   bool m_bSlideOpen = false;
@@ -194,4 +218,5 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   // Whether this object's slide is counted among the open lossy or lossless slides, and which.
   enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;
   bool m_bSlideInitialised = false;  // InitSlideData ran for the slide opened now
+  SingleImageBuffer m_singleImages[3];  // label, generated preview, overview; m_csSingleImages
 };

@@ -72,8 +72,9 @@ STDMETHODIMP CDicomZorvelImpl::OpenSlide(BSTR SlideName) {
   return S_OK;
 }
 
-// The zoom images, failed levels and slide-wide data belong to the slide opened before.
+// The single images, zoom images, failed levels and slide-wide data belong to the slide opened before.
 void CDicomZorvelImpl::ForgetSlideData() {
+  ReleaseSingleImages();
   std::lock_guard slide(m_csSlide);
   m_pCurrentZoomImage = nullptr;
   m_normalZoomImages.clear();

@@ -11,6 +11,7 @@
 #include <base/SeUtils.h>
 
 #include "DicomZorvelImpl.h"
+#include "ModuleCodes.h"
 #include "ModuleLog.h"
 #include "Properties/MetadataPropertyTable.h"
 #include "Properties/PropertyValues.h"
@@ -180,6 +181,7 @@ HRESULT CDicomZorvelImpl::ReadLabelText(VARIANT& value) {
   CDicomInteropBase::Free(data);
   if (found && labelText != nullptr) hr = SetText(value, labelText);
   CDicomInteropBase::Free(labelText);
+  if (!found) return Report(1447, ModuleCodes::kLabelNotReadable);
   return hr;
 }
 

@@ -32,8 +32,11 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/DicomZorvelOpen.cpp
   ${_module_dir}/DicomZorvelLevels.cpp
   ${_module_dir}/DicomZorvelConfig.cpp
-  ${_module_dir}/DicomZorvelPending.cpp
   ${_module_dir}/DicomZorvelImage.cpp
+  ${_module_dir}/DicomZorvelChannelProperties.cpp
+  ${_module_dir}/DicomZorvelSingleImages.cpp
+  ${_module_dir}/DicomZorvelScanMap.cpp
+  ${_module_dir}/Render/PseudoColorLut.cpp
   ${_module_dir}/DicomZorvelRawTiles.cpp
   ${_module_dir}/RawTiles/RawTileBatch.cpp
   ${_module_dir}/DicomZorvelProperties.cpp
@@ -42,6 +45,8 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/Properties/SlidePropertyTable.cpp
   ${_module_dir}/Properties/MetadataPropertyTable.cpp
   ${_module_dir}/Properties/SlidePropertyRules.cpp
+  ${_module_dir}/Properties/ChannelPropertyTable.cpp
+  ${_module_dir}/Properties/SingleImageTable.cpp
   ${_module_dir}/Slide/SlideIdScan.cpp
   ${_module_dir}/LiveObjectRegistry.cpp
   ${_module_dir}/DirectorySourceRegistry.cpp
@@ -54,7 +59,9 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/Pipeline/ViewpartState.cpp
   ${_module_dir}/Render/RegionRender.cpp
   ${_module_dir}/Annotations/WSIAnnotations.cpp
-  ${_module_dir}/Annotations/WSIAnnotationsPending.cpp)
+  ${_module_dir}/Annotations/WSIAnnotationsSlideData.cpp
+  ${_module_dir}/Annotations/WSIAnnotationsBinAnnot.cpp
+  ${_module_dir}/Annotations/AnnotationRecords.cpp)
 target_include_directories(ZorvelDicomCore PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomCore PUBLIC
   ZorvelDicomSlideLogic ZorvelDicomRender ZorvelDicomDecoder Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop

@@ -52,6 +52,7 @@ def parse_arguments(argv):
     p.add_argument("--label", action="store_true")
     p.add_argument("--label-text", default="ZRV-0001 H&E")
     p.add_argument("--barcode", default="ZRV0001")
+    p.add_argument("--label-tile", type=int, help="store the label as a tiled multi-frame image of this tile size")
     p.add_argument("--overview", action="store_true")
     p.add_argument("--thumbnail", action="store_true")
     p.add_argument("--annotations", choices=("2d", "3d"))
@@ -115,7 +116,8 @@ def single_plans(opts):
     kinds = [k for k, wanted in (("LABEL", opts.label), ("OVERVIEW", opts.overview)) if wanted]
     for kind in kinds:
         image_type, width, height, spacing = SINGLE_IMAGES[kind]
-        plans.append(single_plan(image_type, width, height, spacing, opts.seed + len(plans)))
+        tile = opts.label_tile if kind == "LABEL" else None
+        plans.append(single_plan(image_type, width, height, spacing, opts.seed + len(plans), tile))
     if opts.thumbnail:
         scale = max(opts.width / 256, opts.height / 256, 1)
         width, height = max(1, round(opts.width / scale)), max(1, round(opts.height / scale))
@@ -124,8 +126,8 @@ def single_plans(opts):
     return plans
 
 
-def single_plan(image_type, width, height, spacing, seed):
-    level = geometry.Level(0, width, height, width, height)
+def single_plan(image_type, width, height, spacing, seed, tile=None):
+    level = geometry.Level(0, width, height, tile or width, tile or height)
     level.spacing_column = level.spacing_row = spacing
     return InstancePlan(level, [(0, 0.0)], [optical.brightfield_path()], image_type,
                         picture=pattern.picture(width, height, seed))

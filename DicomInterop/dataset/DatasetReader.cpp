@@ -83,6 +83,13 @@ void ReadPixelDataLocation(const ParsedFile& parsed, InstanceInfo& info) {
 // Frames that are merely missing from a truncated file fail when they are read.
 bool FrameCountFitsFile(const InstanceInfo& info) { return info.frameCount <= info.fileSize / kMinFrameBytes; }
 
+// Frames placed by their positions need one position per frame, each with column and row;
+// positions for only some frames would silently put the others at the first tile.
+bool PositionsConsistent(const InstanceInfo& info) {
+  if (info.tiledFull || info.positionedFrames == 0) return true;
+  return info.positionedFrames == info.frameCount && info.framePositions.size() == info.frameCount;
+}
+
 long ReadImage(const ParsedFile& parsed, InstanceInfo& info) {
   const Dataset& ds = parsed.dataset;
   info.flavor = FlavorOf(ds);
@@ -91,7 +98,8 @@ long ReadImage(const ParsedFile& parsed, InstanceInfo& info) {
   ReadPixelDataLocation(parsed, info);
   if (!info.hasPixelData || info.rows == 0 || info.columns == 0 || info.frameCount == 0) return WSI_E_MALFORMED;
   if (!FrameCountFitsFile(info)) return WSI_E_MALFORMED;
-  return ReadPerFramePositions(parsed, info);
+  if (long rc = ReadPerFramePositions(parsed, info); rc != WSI_OK) return rc;
+  return PositionsConsistent(info) ? WSI_OK : WSI_E_MALFORMED;
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ struct InstanceInfo {
   double sliceSpacingMm = NAN;                // Spacing Between Slices
   double originZ = NAN;                       // z of the only plane, from shared functional groups
   std::vector<FramePosition> framePositions;  // empty unless per-frame positions are stored
+  uint32_t positionedFrames = 0;              // frames whose position gives both column and row
   std::vector<OpticalPath> opticalPaths;
 
   std::string concatenationUid;
@@ -94,7 +95,9 @@ struct InstanceInfo {
   bool IsVolume() const { return flavor == ImageFlavor::Volume; }
   // Frames go where their per-frame positions say unless the file states TILED_FULL order;
   // without positions for every frame the computed TILED_FULL order is the only one there is.
-  bool PlacedByPositions() const { return !tiledFull && framePositions.size() == frameCount; }
+  bool PlacedByPositions() const {
+    return !tiledFull && positionedFrames > 0 && positionedFrames == frameCount && framePositions.size() == frameCount;
+  }
 };
 
 }  // namespace dicominterop

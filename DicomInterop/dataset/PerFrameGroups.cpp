@@ -26,35 +26,48 @@ std::string TextAt(const ElementReader& r, const ElementHeader& h) {
 size_t ContentEnd(const ElementHeader& item, size_t itemEnd) { return item.Undefined() ? itemEnd - 8 : itemEnd; }
 
 // Calls visit(header) for each element of the first item of the sequence `seq` (ending at `end`).
+// False when that item is malformed: a frame must not silently keep a default position.
 template <class Visit>
-void ForFirstItem(const ElementReader& r, const ElementHeader& seq, size_t end, Visit&& visit) {
+bool ForFirstItem(const ElementReader& r, const ElementHeader& seq, size_t end, Visit&& visit) {
+  if (seq.value == end || (seq.Undefined() && seq.value + 8 == end)) return true;  // no items
   ElementHeader item;
-  if (!r.ReadHeader(seq.value, end, item) || item.tag != tags::kItem) return;
+  if (!r.ReadHeader(seq.value, end, item) || item.tag != tags::kItem) return false;
   const size_t itemEnd = r.EndOf(item, end);
-  if (itemEnd == 0) return;
-  r.ForEach(item.value, ContentEnd(item, itemEnd), false, [&](const ElementHeader& h, size_t) {
+  if (itemEnd == 0) return false;
+  const size_t contentEnd = ContentEnd(item, itemEnd);
+  return item.value == contentEnd || r.ForEach(item.value, contentEnd, false, [&](const ElementHeader& h, size_t) {
     if (!h.Undefined()) visit(h);
     return true;
-  });
+  }) != 0;
 }
 
-bool ReadFrame(const ElementReader& r, size_t begin, size_t end, FramePosition& frame, std::string& pathId) {
-  return r.ForEach(begin, end, false, [&](const ElementHeader& e, size_t elementEnd) {
+bool ReadFrame(const ElementReader& r, size_t begin, size_t end, FramePosition& frame, std::string& pathId,
+               bool& positioned) {
+  bool column = false, row = false;
+  const bool read = r.ForEach(begin, end, false, [&](const ElementHeader& e, size_t elementEnd) {
     if (e.tag == tags::kPlanePositionSlideSequence) {
-      ForFirstItem(r, e, elementEnd, [&](const ElementHeader& v) {
-        if (v.tag == tags::kColumnPositionInTotalMatrix && v.length >= 4) frame.column = static_cast<int32_t>(r.U32(v.value));
-        if (v.tag == tags::kRowPositionInTotalMatrix && v.length >= 4) frame.row = static_cast<int32_t>(r.U32(v.value));
+      return ForFirstItem(r, e, elementEnd, [&](const ElementHeader& v) {
+        if (v.tag == tags::kColumnPositionInTotalMatrix && v.length >= 4) {
+          frame.column = static_cast<int32_t>(r.U32(v.value));
+          column = true;
+        }
+        if (v.tag == tags::kRowPositionInTotalMatrix && v.length >= 4) {
+          frame.row = static_cast<int32_t>(r.U32(v.value));
+          row = true;
+        }
         if (v.tag == tags::kZOffsetInSlide) {
           if (auto z = attr::ParseDecimal(TextAt(r, v))) frame.z = *z;
         }
       });
     } else if (e.tag == tags::kOpticalPathIdentificationSequence) {
-      ForFirstItem(r, e, elementEnd, [&](const ElementHeader& v) {
+      return ForFirstItem(r, e, elementEnd, [&](const ElementHeader& v) {
         if (v.tag == tags::kOpticalPathIdentifier) pathId = TextAt(r, v);
       });
     }
     return true;
   }) != 0 || begin == end;
+  positioned = column && row;
+  return read;
 }
 
 int32_t PathIndex(const InstanceInfo& info, std::unordered_map<std::string, int32_t>& cache, const std::string& id) {
@@ -87,7 +100,9 @@ long ReadPerFramePositions(const ParsedFile& parsed, InstanceInfo& info) {
     FramePosition frame;
     frame.z = defaultZ;
     std::string pathId;
-    if (!ReadFrame(r, item.value, ContentEnd(item, itemEnd), frame, pathId)) return WSI_E_MALFORMED;
+    bool positioned = false;
+    if (!ReadFrame(r, item.value, ContentEnd(item, itemEnd), frame, pathId, positioned)) return WSI_E_MALFORMED;
+    info.positionedFrames += positioned ? 1 : 0;
     if (!pathId.empty()) frame.pathIndex = PathIndex(info, paths, pathId);
     info.framePositions.push_back(frame);
     at = itemEnd;

@@ -8,7 +8,8 @@
 
 namespace dicominterop {
 
-// Fills info.framePositions (one per item). WSI_OK or WSI_E_MALFORMED.
+// Fills info.framePositions (one per item) and counts in info.positionedFrames the items whose
+// Plane Position (Slide) gives column and row. WSI_OK or WSI_E_MALFORMED.
 long ReadPerFramePositions(const ParsedFile& parsed, InstanceInfo& info);
 
 }  // namespace dicominterop

@@ -4,43 +4,59 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "../frames/InstanceFrames.h"
 #include "../pyramid/PyramidMath.h"
+#include "FrameDecode.h"
 
 namespace dicominterop {
 namespace {
 
 using namespace DicomInteropDefines;
 
-// Copies the tiles of a native TILED_FULL image into one width x height matrix.
-bool AssembleNative(const InstanceFrames& frames, const InstanceInfo& info, SingleImageData& out) {
+// Native samples of frame `index`, at least one tile's worth of bytes.
+using TileReader = std::function<bool(uint32_t index, std::vector<uint8_t>& tile)>;
+
+// Copies the tiles of a TILED_FULL image (row by row, columns fastest) into one width x height matrix.
+bool Assemble(const InstanceInfo& info, const TileReader& readTile, SingleImageData& out) {
   const uint64_t pixelBytes = uint64_t{info.samplesPerPixel} * info.bitsAllocated / 8;
   const uint64_t rowBytes = pixelBytes * info.totalColumns, tileRowBytes = pixelBytes * info.columns;
   const uint64_t total = rowBytes * info.totalRows;
   const uint32_t across = TileCount(info.totalColumns, info.columns);
+  const uint64_t tileCount = uint64_t{across} * TileCount(info.totalRows, info.rows);
   if (pixelBytes == 0 || total == 0 || info.PlacedByPositions() || info.bitsAllocated % 8 != 0 ||
-      uint64_t{across} * TileCount(info.totalRows, info.rows) > info.frameCount) {
+      tileCount > info.frameCount) {
     return false;
   }
-  auto* image = static_cast<uint8_t*>(std::calloc(1, total));
+  std::unique_ptr<uint8_t, decltype(&std::free)> image(static_cast<uint8_t*>(std::calloc(1, total)), &std::free);
   if (!image) return false;
-  for (uint32_t f = 0; f < uint64_t{across} * TileCount(info.totalRows, info.rows); ++f) {
-    uint8_t* tile = nullptr;
-    uint64_t size = 0;
-    if (frames.ReadFrame(f, &tile, &size) != WSI_OK || size < tileRowBytes * info.rows) {
-      std::free(tile);
-      std::free(image);
-      return false;
-    }
+  std::vector<uint8_t> tile;
+  for (uint32_t f = 0; f < tileCount; ++f) {
+    if (!readTile(f, tile) || tile.size() < tileRowBytes * info.rows) return false;
     const uint64_t x0 = uint64_t{f % across} * info.columns, y0 = uint64_t{f / across} * info.rows;
     const uint64_t copyBytes = std::min<uint64_t>(info.columns, info.totalColumns - x0) * pixelBytes;
     for (uint64_t r = 0; r < info.rows && y0 + r < info.totalRows; ++r) {
-      std::memcpy(image + (y0 + r) * rowBytes + x0 * pixelBytes, tile + r * tileRowBytes, copyBytes);
+      std::memcpy(image.get() + (y0 + r) * rowBytes + x0 * pixelBytes, tile.data() + r * tileRowBytes, copyBytes);
     }
-    std::free(tile);
   }
-  out = {image, total, static_cast<uint16_t>(info.totalColumns), static_cast<uint16_t>(info.totalRows)};
+  out.data = image.release();
+  out.size = total;
+  out.width = static_cast<uint16_t>(info.totalColumns);
+  out.height = static_cast<uint16_t>(info.totalRows);
+  return true;
+}
+
+// Frame `index` as stored, optionally decoded.
+bool ReadTile(const InstanceFrames& frames, const InstanceInfo& info, bool decode, uint32_t index,
+              std::vector<uint8_t>& tile) {
+  uint8_t* data = nullptr;
+  uint64_t size = 0;
+  if (frames.ReadFrame(index, &data, &size) != WSI_OK) return false;
+  std::unique_ptr<uint8_t, decltype(&std::free)> owner(data, &std::free);
+  if (decode) return DecodeFrame(info, data, size, tile);
+  tile.assign(data, data + size);
   return true;
 }
 
@@ -53,11 +69,17 @@ bool ReadSingleImage(const std::shared_ptr<const InstanceInfo>& shared, SingleIm
     if (frames.ReadFrame(0, &out.data, &out.size) != WSI_OK) return false;
     out.width = info.columns;
     out.height = info.rows;
+    out.syntax = info.syntax;
     return true;
   }
+  if (info.totalColumns > 65535 || info.totalRows > 65535) return false;
   const bool native = info.syntax <= WSI_TS_EXPLICIT_VR_BIG_ENDIAN;
-  if (!native || info.totalColumns > 65535 || info.totalRows > 65535) return false;
-  return AssembleNative(frames, info, out);
+  const TileReader readTile = [&](uint32_t index, std::vector<uint8_t>& tile) {
+    return ReadTile(frames, info, !native, index, tile);
+  };
+  if (!Assemble(info, readTile, out)) return false;
+  out.syntax = native ? info.syntax : WSI_TS_EXPLICIT_VR_LITTLE_ENDIAN;
+  return true;
 }
 
 }  // namespace dicominterop

@@ -24,7 +24,7 @@ bool ReadSingle(const std::shared_ptr<const dicominterop::InstanceInfo>& info, u
   if (!dicominterop::ReadSingleImage(info, image)) return false;
   *data = image.data;
   *size = image.size;
-  *syntax = info->syntax;
+  *syntax = image.syntax;
   *samplesPerPixel = info->samplesPerPixel;
   *bitsAllocated = info->bitsAllocated;
   *width = image.width;

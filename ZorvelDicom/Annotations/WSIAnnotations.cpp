@@ -60,6 +60,25 @@ void ComWSIAnnotations::FinalRelease() {
   m_pUnkMarshaler = nullptr;
 }
 
+HRESULT ComWSIAnnotations::CreateBound(const CWSIAnnotations& source, double pixelWidth, double pixelHeight,
+                                       ISeSlideFlagProvider** out) {
+  ISeSlideFlagProvider* created = nullptr;
+  const HRESULT hr = ZorvelCom::CreateComInstance<ComWSIAnnotations>(nullptr, IID_ISeSlideFlagProvider,
+                                                                     reinterpret_cast<void**>(&created));
+  if (FAILED(hr)) return hr;
+  auto* object = static_cast<ComWSIAnnotations*>(created);
+  try {
+    object->m_source = source;
+  } catch (...) {
+    created->Release();
+    return E_FAIL;
+  }
+  object->m_pixelWidth = pixelWidth;
+  object->m_pixelHeight = pixelHeight;
+  *out = created;
+  return S_OK;
+}
+
 HRESULT ComWSIAnnotations::UpdateRegistry(BOOL) {
   SeGetErrorLogFile()->LogError(kSource, kLineUpdateRegistry, E_NOTIMPL, u"ComWSIAnnotations::UpdateRegistry");
   return E_NOTIMPL;

@@ -1,11 +1,17 @@
 // ComWSIAnnotations, the creatable annotations class WSIAnnotations: the seventeen interfaces it
 // answers, each dual one with IDispatch served from the type library, and the free-threaded marshaler.
-// Free-threaded. The annotation members answer E_NOTIMPL until the annotation provider is built.
+// Free-threaded through the marshaler, without locks: loads and reads must not overlap on one object.
+// One object plays every role (collection, record, shape, scheme, filter); read-only.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
+#include <WSIAnnotations.h>
 #include <ZorvelDicom/ZorvelDicom.h>
 #include <TypeLibrary.h>
 
+#include "Annotations/AnnotationRecords.h"
 #include "Com/ComObject.h"
 
 template <class Interface, const IID& Iid>
@@ -34,6 +40,10 @@ class ComWSIAnnotations : public ZorvelCom::ComObjectRoot,
 
   // Nothing is registered: the module is used without registration.
   static HRESULT UpdateRegistry(BOOL registering);
+
+  // A new object holding a copy of a slide's annotations and its pixel size in micrometres.
+  static HRESULT CreateBound(const CWSIAnnotations& source, double pixelWidth, double pixelHeight,
+                             ISeSlideFlagProvider** out);
 
   // ISeSlideDataProvider
   STDMETHOD(put_Name)(BSTR value) override;
@@ -141,6 +151,19 @@ class ComWSIAnnotations : public ZorvelCom::ComObjectRoot,
 
  private:
   void* AnswerFor(REFIID riid);
+  // The record at the flag index or the cursor; null (reported) when none is there.
+  const AnnotationRecords::FlagRecord* CurrentFlagRecord(const char16_t* function) const;
+  const AnnotationRecords::TmaRecord* CurrentTmaRecord(const char16_t* function) const;
+  // This object as `riid` into *out; a failed query is logged with `line` and `function` and not returned.
+  void HandOutSelf(REFIID riid, void** out, int line, const char16_t* function);
+  HRESULT CopyName(BSTR* out, const char16_t* function) const;
 
   IUnknown* m_pUnkMarshaler = nullptr;  // owned: the aggregated free-threaded marshaler
+  double m_pixelWidth = 0;              // micrometres per pixel in x
+  double m_pixelHeight = 0;             // micrometres per pixel in y
+  int32_t m_flagIndex = -1;             // current flag record, set by get_Data
+  CWSIAnnotations m_source;             // the slide's annotations (empty unless bound)
+  std::vector<AnnotationRecords::FlagRecord> m_flagRecords;
+  int32_t m_cursor = -1;                // current TMA record; -1 before the first
+  std::vector<AnnotationRecords::TmaRecord> m_tmaRecords;
 };

@@ -37,7 +37,7 @@ TEST(GetImageStressTest, EightThreadsTwoSlidesStableResults) {
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&, t] {
       std::mt19937 random(static_cast<unsigned>(t));
-      Ref<IKLVBitmapImage> bitmap = NewBitmap();
+      ComPtr<IKLVBitmapImage> bitmap = NewBitmap();
       while (std::chrono::steady_clock::now() < deadline) {
         const Known& k = known[random() % known.size()];
         const HRESULT hr = GetImage(slides[k.slide].ref.Get(), k.region, 0, 0, 0, bitmap.Get());

@@ -78,7 +78,7 @@ TEST_P(GetImageTest, MatchesTheOracle) {
   ASSERT_FALSE(path.empty());
   Slide slide = OpenSlide(path);
   ASSERT_EQ(PutWide(slide.ref.Get(), c.wide), S_OK);
-  Ref<IKLVBitmapImage> bitmap = NewBitmap();
+  ComPtr<IKLVBitmapImage> bitmap = NewBitmap();
   const std::vector<BYTE> expected = Expected(path, c.region, c.oracleBlue, c.oraclePlane, c.wide);
   // Twice: the second call finds the bitmap sized and (where cached) the tiles decoded.
   for (int pass = 0; pass < 2; ++pass) {
@@ -100,7 +100,7 @@ TEST(GetImageArgumentsTest, AnswersWithoutTiles) {
   const std::filesystem::path path = SlidePath("jpeg");
   ASSERT_FALSE(path.empty());
   Slide slide = OpenSlide(path);
-  Ref<IKLVBitmapImage> bitmap = NewBitmap();
+  ComPtr<IKLVBitmapImage> bitmap = NewBitmap();
   EXPECT_EQ(slide->GetImage(0, 0, 0, 0, 10, 0, 0, 0, bitmap.Get()), E_INVALIDARG);
   EXPECT_EQ(slide->GetImage(0, 0, 0, 0, -1, 0, 0, 0, bitmap.Get()), E_INVALIDARG);
   EXPECT_EQ(slide->GetImage(0, 0, 0, 0, 0, 0, 0, 0, nullptr), E_INVALIDARG);

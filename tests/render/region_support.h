@@ -18,10 +18,9 @@
 
 namespace render_test {
 
-using module_test::Ref;
 
 struct Slide {
-  Ref<IKLVZorvel3> ref;
+  ComPtr<IKLVZorvel3> ref;
   IKLVZorvel3* operator->() const { return ref.Get(); }
 };
 
@@ -34,8 +33,8 @@ inline Slide OpenSlide(const std::filesystem::path& path) {
   return slide;
 }
 
-inline Ref<IKLVBitmapImage> NewBitmap() {
-  Ref<IKLVBitmapImage> bitmap;
+inline ComPtr<IKLVBitmapImage> NewBitmap() {
+  ComPtr<IKLVBitmapImage> bitmap;
   EXPECT_EQ(ZorvelComponentsRegister(), S_OK);
   EXPECT_EQ(CoCreateInstance(CLSID_KLVBitmapImage, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVBitmapImage,
                              bitmap.OutVoid()),

@@ -2,6 +2,8 @@
 # (LABEL, OVERVIEW, THUMBNAIL), with their functional groups, dimensions and pixel data.
 import random
 
+import numpy as np
+
 from pydicom.dataset import Dataset
 from pydicom.uid import VLWholeSlideMicroscopyImageStorage
 
@@ -38,15 +40,25 @@ def frame_list(plan, sparse, seed):
 
 
 def encode_frames(plan, frames, opts, samples, bits):
-    if plan.picture is not None:
-        return [encoding.encode_frame(plan.picture, opts.syntax)]
-    encoded = []
     level = plan.level
+    if plan.picture is not None:
+        return [encoding.encode_frame(picture_tile(plan.picture, level, row, col), opts.syntax)
+                for _, _, row, col in frames]
+    encoded = []
     for path, plane, row, col in frames:
         digits = pattern.tile_digits(level.index, plan.planes[plane][0], plan.paths[path]["index"], row, col)
         pixels = pattern.tile_pixels(digits, level.tile_width, level.tile_height, samples, bits)
         encoded.append(encoding.encode_frame(pixels, opts.syntax))
     return encoded
+
+
+def picture_tile(picture, level, row, col):
+    """Tile (row, col) of a single image's picture, padded with black past the picture's edges."""
+    tile = np.zeros((level.tile_height, level.tile_width) + picture.shape[2:], dtype=picture.dtype)
+    part = picture[row * level.tile_height:(row + 1) * level.tile_height,
+                   col * level.tile_width:(col + 1) * level.tile_width]
+    tile[:part.shape[0], :part.shape[1]] = part
+    return tile
 
 
 def add_pixel_description(ds, samples, bits, rows, columns, syntax):
