@@ -294,6 +294,9 @@ CallResult SlideHandle::ReadAnnotations(std::vector<AnnotationRecord>& records) 
   ComPtr<ISeSlideFlagProvider> provider;
   hr = holder.value.pdispVal->QueryInterface(IID_ISeSlideFlagProvider, provider.OutVoid());
   if (FAILED(hr)) return Failed(hr, "QueryInterface(ISeSlideFlagProvider)");
+  // The provider loads its records when a host connects; it is this call's own object.
+  hr = provider->ConnectToSlide(nullptr, nullptr);
+  if (FAILED(hr)) return Failed(hr, "ISeSlideFlagProvider::ConnectToSlide");
   LONG count = 0;
   hr = provider->get_DataCount(&count);
   if (FAILED(hr)) return Failed(hr, "ISeSlideFlagProvider::get_DataCount");
@@ -313,6 +316,7 @@ CallResult SlideHandle::ReadAnnotations(std::vector<AnnotationRecord>& records) 
     ReadNameValuePairs(attributes.value, out.attributes);
     records.push_back(std::move(out));
   }
+  provider->DisconnectFromSlide(VARIANT_FALSE);
   return {};
 }
 

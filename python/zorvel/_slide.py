@@ -360,6 +360,9 @@ def _annotation(record):
     count = attributes.get("PolygonPointCount") or 0
     start = len(values) - 2 * count
     points = [(int(values[start + 2 * j]), int(values[start + 2 * j + 1])) for j in range(count)]
+    left, top, right, bottom = record["bounds"]
+    if not points and (left, top) == (right, bottom):
+        points = [(left, top)]  # a flag: one point
     return {"kind": record["kind"], "bounds": record["bounds"], "points": points,
             "text": attributes.get("Caption", ""), "description": attributes.get("Desc", ""),
             "color": attributes.get("LineColor"), "attributes": attributes}
