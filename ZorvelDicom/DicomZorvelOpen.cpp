@@ -100,6 +100,7 @@ HRESULT CDicomZorvelImpl::CloseSlide() {
       LeaveAgent();
     }
     ReleaseDirectorySource(closeResult);
+    ReleaseSingleImages();
   } catch (...) {
     closeResult = E_FAIL;
   }

@@ -141,8 +141,11 @@ HRESULT CDicomZorvelImpl::ConvertSingleImage(const SingleImageBuffer& buffer, IK
                         reinterpret_cast<void**>(&created));
   if (FAILED(hr)) return Report(3828, hr, kConvert);
   if (buffer.syntax >= 0 && buffer.syntax <= 2) {
+    // Grey or colour samples of 8 or 16 bits only: other layouts would leave the bitmap unwritten.
+    const bool layout = (buffer.samplesPerPixel == 1 || buffer.samplesPerPixel == 3) &&
+                        (buffer.bitsAllocated == 8 || buffer.bitsAllocated == 16);
     const uint64_t needed = uint64_t{buffer.width} * buffer.height * buffer.samplesPerPixel * (buffer.bitsAllocated / 8);
-    hr = needed == 0 || buffer.size < needed
+    hr = !layout || needed == 0 || buffer.size < needed
              ? E_FAIL
              : DicomGeneralUtils::CDicomImageDecoder::DecodeUncompressed(
                    buffer.data.get(), buffer.width, buffer.height, buffer.samplesPerPixel, buffer.bitsAllocated, created);

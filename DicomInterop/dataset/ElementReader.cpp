@@ -63,7 +63,7 @@ bool ElementReader::Fits(size_t at, size_t count, size_t limit) const {
   return false;
 }
 
-bool ElementReader::ReadHeader(size_t at, size_t limit, ElementHeader& h) const {
+bool ElementReader::ReadHeader(size_t at, size_t limit, ElementHeader& h, bool headerOnly) const {
   limit = std::min(limit, m_bytes.size());
   if (!Fits(at, 8, limit)) return false;
   h.tag = uint32_t{U16(at)} << 16 | U16(at + 2);
@@ -85,7 +85,7 @@ bool ElementReader::ReadHeader(size_t at, size_t limit, ElementHeader& h) const 
       h.value = at + 8;
     }
   }
-  return h.Undefined() || Fits(h.value, h.length, limit);
+  return headerOnly || h.Undefined() || Fits(h.value, h.length, limit);
 }
 
 size_t ElementReader::EndOf(const ElementHeader& h, size_t limit, int depth) const {

@@ -39,8 +39,8 @@ class ElementReader {
   ElementReader(std::span<const uint8_t> bytes, Encoding encoding) : m_bytes(bytes), m_encoding(encoding) {}
 
   // Header at `at`; false when the header does not fit before `limit`, an explicit VR is
-  // unknown, or a defined length runs past `limit`.
-  bool ReadHeader(size_t at, size_t limit, ElementHeader& h) const;
+  // unknown, or (unless `headerOnly`, for values read elsewhere) a defined length runs past `limit`.
+  bool ReadHeader(size_t at, size_t limit, ElementHeader& h, bool headerOnly = false) const;
   // Offset after the element: past its value, or for an undefined length past the delimiter
   // that closes it. 0 when it does not close before `limit` or nests deeper than kMaxNesting.
   size_t EndOf(const ElementHeader& h, size_t limit, int depth = 0) const;

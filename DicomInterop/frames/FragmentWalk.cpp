@@ -1,17 +1,21 @@
-// Frame index of encapsulated pixel data: Extended Offset Table, else Basic Offset Table, else
-// fragments matched to frames (one each, all in one frame, or split at codestream starts).
+// Frame index of encapsulated pixel data (see FragmentWalk.h). Item headers are read with the
+// ElementReader, the walk over blocks of 1 MiB read one after another, so a level without an
+// offset table is read in large sequential reads rather than one small read per fragment.
 #include "FragmentWalk.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "../dataset/ElementReader.h"
+#include "../dataset/Tags.h"
 
 namespace dicominterop {
 namespace {
 
 using namespace DicomInteropDefines;
 
-constexpr uint32_t kItemTag = 0xe000fffe;        // (FFFE,E000) read as a little-endian word
-constexpr uint32_t kDelimiterTag = 0xe0ddfffe;   // (FFFE,E0DD)
-constexpr uint32_t kUndefinedLength = 0xffffffffu;
+constexpr uint64_t kItemHeader = 8;
+constexpr uint64_t kWalkBlock = uint64_t{1} << 20;
 
 struct Fragment {
   uint64_t itemOffset;   // item tag, relative to the start of the file
@@ -19,58 +23,80 @@ struct Fragment {
   bool startsCodestream; // value begins with a JPEG / JPEG-LS / JPEG 2000 / JP2 start
 };
 
-uint32_t Le32(const uint8_t* p) { return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0]; }
-
-bool StartsCodestream(const uint8_t* v, uint64_t length) {
-  if (length < 4) return false;
+bool StartsCodestream(const uint8_t* v, size_t available) {
+  if (available < 4) return false;
   const bool jpeg = v[0] == 0xff && v[1] == 0xd8 && v[2] == 0xff;
   const bool j2k = v[0] == 0xff && v[1] == 0x4f && v[2] == 0xff && v[3] == 0x51;
   const bool jp2 = v[0] == 0 && v[1] == 0 && v[2] == 0 && v[3] == 0x0c;
   return jpeg || j2k || jp2;
 }
 
-// Reads the item header at `offset` and, when present, the first 4 value bytes.
-long ReadItem(const PixelFile& file, uint64_t offset, uint32_t& tag, uint32_t& length, uint8_t head[4]) {
-  uint8_t buffer[12] = {};
-  const size_t want = offset + 12 <= file.Size() ? 12 : 8;
-  if (file.ReadAt(offset, want, buffer) != WSI_OK) return WSI_E_MALFORMED;
-  tag = Le32(buffer);
-  length = Le32(buffer + 4);
-  std::memcpy(head, buffer + 8, 4);
-  return WSI_OK;
-}
+// Item headers read from blocks of the file; a block always starts at a header it was read for.
+class ItemScanner {
+ public:
+  explicit ItemScanner(const PixelFile& file) : m_file(file) {}
+
+  // Header of the item (or delimiter) at `offset`, and whether its value starts a codestream.
+  bool Read(uint64_t offset, ElementHeader& h, bool& startsCodestream) {
+    if (offset > m_file.Size()) return false;
+    const uint64_t want = std::min<uint64_t>(kItemHeader + 4, m_file.Size() - offset);
+    if (offset < m_start || offset + want > m_start + m_block.size()) {
+      if (!Load(offset)) return false;
+    }
+    const ElementReader reader(m_block, Encoding{});
+    const size_t at = static_cast<size_t>(offset - m_start);
+    if (!reader.ReadHeader(at, m_block.size(), h, true) || GroupOf(h.tag) != 0xfffe) return false;
+    startsCodestream = StartsCodestream(m_block.data() + h.value, m_block.size() - h.value);
+    h.value += m_start;
+    return true;
+  }
+
+ private:
+  bool Load(uint64_t offset) {
+    const uint64_t size = std::min(kWalkBlock, m_file.Size() - offset);
+    m_block.resize(size);
+    m_start = offset;
+    return m_file.ReadAt(offset, size, m_block.data()) == WSI_OK;
+  }
+
+  const PixelFile& m_file;
+  std::vector<uint8_t> m_block;
+  uint64_t m_start = 0;
+};
 
 long WalkFragments(const PixelFile& file, uint64_t offset, std::vector<Fragment>& fragments) {
+  ItemScanner scanner(file);
   while (true) {
-    uint32_t tag = 0, length = 0;
-    uint8_t head[4];
-    if (ReadItem(file, offset, tag, length, head) != WSI_OK) return WSI_E_MALFORMED;
-    if (tag == kDelimiterTag) return WSI_OK;
-    if (tag != kItemTag || length == kUndefinedLength || offset + 8 + length > file.Size()) return WSI_E_MALFORMED;
-    fragments.push_back({offset, length, StartsCodestream(head, length)});
-    offset += 8 + uint64_t{length};
+    ElementHeader h;
+    bool starts = false;
+    if (!scanner.Read(offset, h, starts)) return WSI_E_MALFORMED;
+    if (h.tag == tags::kSequenceDelimiter) return WSI_OK;
+    if (h.tag != tags::kItem || h.Undefined() || h.length > file.Size() - h.value) return WSI_E_MALFORMED;
+    fragments.push_back({offset, h.length, starts});
+    offset = h.value + h.length;
   }
 }
 
 void AddFrame(FrameIndex& index, const Fragment* first, const Fragment* last) {
   index.firstSpan.push_back(static_cast<uint32_t>(index.spans.size()));
-  for (const Fragment* f = first; f != last; ++f) index.spans.push_back({f->itemOffset + 8, f->length});
+  for (const Fragment* f = first; f != last; ++f) index.spans.push_back({f->itemOffset + kItemHeader, f->length});
 }
 
-long IndexFromExtendedTable(const PixelFile& file, const InstanceInfo& info, uint64_t firstFragment, FrameIndex& index) {
-  if (info.extendedOffsets.size() != info.frameCount || info.extendedLengths.size() != info.frameCount) {
+// The Basic Offset Table item at `itemsStart`: its entries and the first fragment's offset.
+long ReadBasicTable(const PixelFile& file, uint64_t itemsStart, std::vector<uint32_t>& table, uint64_t& firstFragment) {
+  uint8_t header[kItemHeader];
+  if (file.ReadAt(itemsStart, kItemHeader, header) != WSI_OK) return WSI_E_MALFORMED;
+  const ElementReader reader(std::span<const uint8_t>(header), Encoding{});
+  ElementHeader h;
+  if (!reader.ReadHeader(0, kItemHeader, h, true) || h.tag != tags::kItem || h.length % 4 != 0 ||
+      h.length > file.Size() - itemsStart - kItemHeader) {
     return WSI_E_MALFORMED;
   }
-  for (uint32_t i = 0; i < info.frameCount; ++i) {
-    const uint64_t value = firstFragment + info.extendedOffsets[i] + 8;
-    const uint64_t length = info.extendedLengths[i];
-    if (info.extendedOffsets[i] > file.Size() || value > file.Size() || length > file.Size() - value) {
-      return WSI_E_MALFORMED;
-    }
-    index.firstSpan.push_back(i);
-    index.spans.push_back({value, length});
-  }
-  index.firstSpan.push_back(info.frameCount);
+  firstFragment = itemsStart + kItemHeader + h.length;
+  std::vector<uint8_t> bytes(h.length);
+  if (h.length > 0 && file.ReadAt(itemsStart + kItemHeader, h.length, bytes.data()) != WSI_OK) return WSI_E_MALFORMED;
+  const ElementReader values(bytes, Encoding{});
+  for (size_t i = 0; i + 4 <= bytes.size(); i += 4) table.push_back(values.U32(i));
   return WSI_OK;
 }
 
@@ -100,25 +126,78 @@ long GroupByCodestreamStarts(uint32_t frameCount, const std::vector<Fragment>& f
   return index.firstSpan.size() == frameCount ? WSI_OK : WSI_E_MALFORMED;
 }
 
-long ReadBasicTable(const PixelFile& file, uint64_t offset, uint32_t length, std::vector<uint32_t>& table) {
-  std::vector<uint8_t> bytes(length);
-  if (file.ReadAt(offset, length, bytes.data()) != WSI_OK) return WSI_E_MALFORMED;
-  for (uint32_t i = 0; i + 4 <= length; i += 4) table.push_back(Le32(&bytes[i]));
+// Spans from the Extended Offset Table: each frame is one fragment of the stated length.
+bool SpansFromExtendedTable(const PixelFile& file, const InstanceInfo& info, uint64_t firstFragment, FrameIndex& index) {
+  if (info.extendedOffsets.size() != info.frameCount || info.extendedLengths.size() != info.frameCount) return false;
+  for (uint32_t i = 0; i < info.frameCount; ++i) {
+    const uint64_t offset = info.extendedOffsets[i], length = info.extendedLengths[i];
+    if (offset > file.Size() || firstFragment + offset + kItemHeader > file.Size() ||
+        length > file.Size() - (firstFragment + offset + kItemHeader)) {
+      return false;
+    }
+    index.firstSpan.push_back(i);
+    index.spans.push_back({firstFragment + offset + kItemHeader, length});
+  }
+  return true;
+}
+
+// Spans from the Basic Offset Table, one fragment per frame: a frame runs to the next entry,
+// the last one to the sequence delimiter taken to end the file.
+bool SpansFromBasicTable(const PixelFile& file, const std::vector<uint32_t>& table, uint32_t frameCount,
+                         uint64_t firstFragment, FrameIndex& index) {
+  if (table.size() != frameCount || table.empty() || table[0] != 0) return false;
+  const uint64_t end = file.Size() - std::min<uint64_t>(file.Size(), kItemHeader);
+  for (uint32_t i = 0; i < frameCount; ++i) {
+    const uint64_t value = firstFragment + table[i] + kItemHeader;
+    const uint64_t next = i + 1 < frameCount ? firstFragment + table[i + 1] : end;
+    if (next <= value || next > end) return false;
+    index.firstSpan.push_back(i);
+    index.spans.push_back({value, next - value});
+  }
+  return true;
+}
+
+}  // namespace
+
+long IndexFromOffsetTable(const PixelFile& file, const InstanceInfo& info, uint64_t itemsStart, FrameIndex& index) {
+  std::vector<uint32_t> table;
+  uint64_t firstFragment = 0;
+  if (long rc = ReadBasicTable(file, itemsStart, table, firstFragment); rc != WSI_OK) return rc;
+  index.spans.reserve(info.frameCount);
+  index.firstSpan.reserve(size_t{info.frameCount} + 1);
+  const bool found = info.extendedOffsets.empty()
+                         ? SpansFromBasicTable(file, table, info.frameCount, firstFragment, index)
+                         : SpansFromExtendedTable(file, info, firstFragment, index);
+  if (!found) {
+    index = FrameIndex();
+    return WSI_E_NOT_FOUND;
+  }
+  index.firstSpan.push_back(info.frameCount);
+  index.pixelDataStart = itemsStart;
+  index.pixelDataEnd = file.Size();
+  index.headersChecked = false;
   return WSI_OK;
 }
 
-long IndexFromFragments(const PixelFile& file, const InstanceInfo& info, uint64_t botValue, uint32_t botLength,
-                        uint64_t firstFragment, FrameIndex& index) {
+long IndexByWalk(const PixelFile& file, const InstanceInfo& info, uint64_t itemsStart, FrameIndex& index) {
+  std::vector<uint32_t> table;
+  uint64_t firstFragment = 0;
+  if (long rc = ReadBasicTable(file, itemsStart, table, firstFragment); rc != WSI_OK) return rc;
   std::vector<Fragment> fragments;
   if (WalkFragments(file, firstFragment, fragments) != WSI_OK || fragments.size() < info.frameCount) {
     return WSI_E_MALFORMED;
   }
+  // A Basic Offset Table that does not match the fragments is ignored: the fragments
+  // themselves still say where the frames are.
+  if (table.size() == info.frameCount && GroupByBasicTable(table, firstFragment, fragments, index) == WSI_OK) {
+    index.firstSpan.push_back(static_cast<uint32_t>(index.spans.size()));
+    index.pixelDataStart = itemsStart;
+    index.pixelDataEnd = file.Size();
+    return WSI_OK;
+  }
+  index = FrameIndex();
   long rc = WSI_OK;
-  if (botLength > 0) {
-    std::vector<uint32_t> table;
-    rc = ReadBasicTable(file, botValue, botLength, table);
-    if (rc == WSI_OK) rc = table.size() == info.frameCount ? GroupByBasicTable(table, firstFragment, fragments, index) : WSI_E_MALFORMED;
-  } else if (fragments.size() == info.frameCount) {
+  if (fragments.size() == info.frameCount) {
     for (const Fragment& f : fragments) AddFrame(index, &f, &f + 1);
   } else if (info.frameCount == 1) {
     AddFrame(index, fragments.data(), fragments.data() + fragments.size());
@@ -126,23 +205,9 @@ long IndexFromFragments(const PixelFile& file, const InstanceInfo& info, uint64_
     rc = GroupByCodestreamStarts(info.frameCount, fragments, index);
   }
   index.firstSpan.push_back(static_cast<uint32_t>(index.spans.size()));
-  return rc;
-}
-
-}  // namespace
-
-long IndexEncapsulated(const PixelFile& file, const InstanceInfo& info, uint64_t itemsStart, FrameIndex& index) {
-  uint32_t tag = 0, botLength = 0;
-  uint8_t head[4];
-  if (ReadItem(file, itemsStart, tag, botLength, head) != WSI_OK || tag != kItemTag || botLength % 4 != 0 ||
-      itemsStart + 8 + uint64_t{botLength} > file.Size()) {
-    return WSI_E_MALFORMED;
-  }
-  const uint64_t firstFragment = itemsStart + 8 + botLength;
   index.pixelDataStart = itemsStart;
   index.pixelDataEnd = file.Size();
-  if (!info.extendedOffsets.empty()) return IndexFromExtendedTable(file, info, firstFragment, index);
-  return IndexFromFragments(file, info, itemsStart + 8, botLength, firstFragment, index);
+  return rc;
 }
 
 }  // namespace dicominterop

@@ -89,6 +89,9 @@ TEST(Annotations, FlagRecordsOfAGeneratedSlide) {
   const Attributes ellipse = AttributesOf(provider.Get(), 9);
   EXPECT_EQ(ellipse.entries[6], (std::pair<std::string, LONG>{"PolygonPointCount", 61}));
   EXPECT_EQ(ellipse.entries[128].first, "PolygonPointY60");
+  // Axes 512 +- 153.6 and 384 +- 76.8: the polygon starts at the right end of the x axis.
+  EXPECT_EQ(ellipse.entries[7].second, 665);
+  EXPECT_EQ(ellipse.entries[8].second, 384);
   EXPECT_EQ(AttributesOf(provider.Get(), 9).entries, ellipse.entries);
 
   // The rectangle around the centre of the upper left quarter: 256 +- 76.8, 192 +- 76.8 pixels.

@@ -175,9 +175,4 @@ TEST(AnnotationRecords, TmaGeometryNeedsSixPoints) {
   EXPECT_FALSE(TmaCentre(marker, x, y));
 }
 
-TEST(AnnotationRecords, ColoursSwapRedAndBlue) {
-  EXPECT_EQ(SwapRedAndBlue(0x00112233u), 0x00332211u);
-  EXPECT_EQ(SwapRedAndBlue(SwapRedAndBlue(0x00A1B2C3u)), 0x00A1B2C3u);
-}
-
 }  // namespace

@@ -187,5 +187,31 @@ TEST(ScanMap, RowsAreCopiedIntoAStrideOfFour) {
   EXPECT_EQ(slide->GetScanMap(0, nullptr), E_INVALIDARG);
 }
 
+// Every method of single images, scan maps, channel properties and annotations on the damaged
+// slides answers with a code: none of them holds a label, and none may bring the process down.
+TEST(SingleImages, DamagedSlidesAnswerWithCodes) {
+  const std::filesystem::path damaged = std::filesystem::path(ZORVEL_TESTDATA_DIR) / "damaged";
+  if (!std::filesystem::exists(damaged)) GTEST_SKIP() << "damaged test slides not present";
+  for (const auto& entry : std::filesystem::directory_iterator(damaged)) {
+    if (!entry.is_directory()) continue;
+    auto slide = OpenSinglesSlide(entry.path());
+    ComPtr<IKLVBitmapImage> bitmap;
+    EXPECT_TRUE(FAILED(slide->GetSingleImage(100, bitmap.Out()))) << entry.path();
+    for (LONG type : {102, 103}) slide->GetSingleImage(type, bitmap.Out());
+    auto map = NewBitmap();
+    slide->GetScanMap(0, map.Get());
+    for (LONG tag = 400; tag <= 433; ++tag) {
+      Variant value;
+      slide->GetChannelProperties(tag, 0, &value);
+    }
+    Variant annotations;
+    if (SUCCEEDED(slide->get_Properties(1009, &annotations)) && annotations.v.vt == VT_DISPATCH) {
+      ComPtr<ISeSlideFlagProvider> provider;
+      annotations.v.pdispVal->QueryInterface(IID_ISeSlideFlagProvider, provider.OutVoid());
+      EXPECT_EQ(provider->ConnectToSlide(nullptr, nullptr), S_OK) << entry.path();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace module_test
