@@ -97,6 +97,52 @@ void ReadNameValuePairs(const VARIANT& list, std::vector<std::pair<std::string, 
   }
 }
 
+// The tissue-microarray markers, which the provider lists only through its cursor: one record each,
+// kind "TMAMarker", bounds at its centre, name and comment as caption and description.
+CallResult ReadTmaMarkers(ISeSlideFlagProvider* provider, std::vector<AnnotationRecord>& records) {
+  ComPtr<IKLVBinAnnotProviderSlideBase> attach;
+  ComPtr<IKLVBinAnnotCollectionBase> collection;
+  ComPtr<IKLVBinAnnotGetterTMAMarker1> marker;
+  ComPtr<IKLVBinAnnotGetterShapePoint1> point;
+  if (FAILED(provider->QueryInterface(IID_IKLVBinAnnotProviderSlideBase, attach.OutVoid())) ||
+      FAILED(provider->QueryInterface(IID_IKLVBinAnnotCollectionBase, collection.OutVoid())) ||
+      FAILED(provider->QueryInterface(IID_IKLVBinAnnotGetterTMAMarker1, marker.OutVoid())) ||
+      FAILED(provider->QueryInterface(IID_IKLVBinAnnotGetterShapePoint1, point.OutVoid()))) {
+    return {};  // a provider without markers
+  }
+  HRESULT hr = attach->AttachToSlide(nullptr);
+  if (FAILED(hr)) return Failed(hr, "IKLVBinAnnotProviderSlideBase::AttachToSlide");
+  LONG count = 0;
+  hr = collection->get_Count(&count);
+  if (FAILED(hr)) return Failed(hr, "IKLVBinAnnotCollectionBase::get_Count");
+  for (LONG i = 0; i < count; ++i) {
+    ComPtr<IKLVBinAnnotDataBase> data;
+    VARIANT_BOOL read = VARIANT_FALSE;
+    hr = collection->ReadNext(data.Out(), &read);
+    if (FAILED(hr)) return Failed(hr, "IKLVBinAnnotCollectionBase::ReadNext");
+    if (read != VARIANT_TRUE) return {};
+    AnnotationRecord out;
+    out.kind = "TMAMarker";
+    BstrHolder name, comment;
+    LONG outer = 0, inner = 0, colour = 0;
+    marker->get_Name(&name.text);
+    marker->get_Comment(&comment.text);
+    marker->get_OuterDiameter(&outer);
+    marker->get_InnerDiameter(&inner);
+    marker->get_LineColor(&colour);
+    point->GetPoint(&out.left, &out.top);
+    out.right = out.left;
+    out.bottom = out.top;
+    out.attributes = {{"Caption", name.Utf8()},
+                      {"Desc", comment.Utf8()},
+                      {"LineColor", std::to_string(colour)},
+                      {"OuterDiameter", std::to_string(outer)},
+                      {"InnerDiameter", std::to_string(inner)}};
+    records.push_back(std::move(out));
+  }
+  return {};
+}
+
 }  // namespace
 
 CallResult SlideHandle::Open(const std::filesystem::path& modulePath, const std::filesystem::path& slideDir) {
@@ -316,8 +362,9 @@ CallResult SlideHandle::ReadAnnotations(std::vector<AnnotationRecord>& records) 
     ReadNameValuePairs(attributes.value, out.attributes);
     records.push_back(std::move(out));
   }
+  const CallResult markers = ReadTmaMarkers(provider.Get(), records);
   provider->DisconnectFromSlide(VARIANT_FALSE);
-  return {};
+  return markers;
 }
 
 }  // namespace zorvel_py

@@ -1,6 +1,7 @@
 """zorvel.ZorvelSlide beyond the drop-in members: arrays, raw tiles, 16-bit and fluorescence slides,
 focus and channel arguments, errors, closing and concurrent readers."""
 import hashlib
+import os
 import subprocess
 import sys
 import threading
@@ -15,7 +16,7 @@ E_INVALIDARG = 0x80070057
 E_NOTIMPL = 0x80004001
 FLUORESCENCE = ("--width", 600, "--height", 400, "--levels", "0,1", "--syntax", "explicit", "--bits", 16,
                 "--channels", 3, "--focal-planes", 3)
-SINGLES = ("--width", 300, "--height", 200, "--levels", "0", "--label", "--label-text", "zorvel label",
+SINGLES = ("--width", 1024, "--height", 768, "--levels", "0", "--syntax", "explicit", "--label",
            "--overview", "--thumbnail", "--annotations", "2d")
 
 
@@ -106,8 +107,12 @@ def test_channels_singles_and_annotations(make_test_slide):
         assert set(images) == {"label", "overview", "thumbnail"}
         assert all(image.mode == "RGBA" and image.size[0] > 0 for image in images.values())
         annotations = module_serves(lambda: opened.annotations)
-        assert annotations
+        kinds = [record["kind"] for record in annotations]
+        assert {"SlideFlag", "MeasureingBookmark", "PolygonBookmark"} <= set(kinds)
+        markers = [record["text"] for record in annotations if record["kind"] == "TMAMarker"]
+        assert markers == ["TMA A1", "TMA A2", "TMA B1"]
         for record in annotations:
+            assert record["points"], record
             if record["points"]:
                 xs, ys = zip(*record["points"])
                 assert record["bounds"] == (min(xs), min(ys), max(xs), max(ys)), record
@@ -163,3 +168,20 @@ def test_eight_threads_read_what_one_thread_reads(slide):
     for thread in threads:
         thread.join()
     assert failures == []
+
+
+def test_installed_package_opens_a_slide(pyramid, tmp_path):
+    build = os.environ.get("ZORVEL_BINARY_DIR")
+    if not build:
+        pytest.skip("ZORVEL_BINARY_DIR is not set")
+    prefix = tmp_path / "prefix"
+    subprocess.run(["cmake", "--install", build, "--prefix", prefix], check=True, stdout=subprocess.DEVNULL)
+    package_dirs = list(prefix.glob("lib/python3*/dist-packages"))
+    assert len(package_dirs) == 1
+    script = ("import sys, zorvel; s = zorvel.open_slide(sys.argv[1]); "
+              "assert zorvel.__file__.startswith(sys.argv[2]); print(s.dimensions)")
+    env = dict(os.environ, PYTHONPATH=str(package_dirs[0]))
+    env.pop("ZORVEL_MODULE", None)
+    out = subprocess.run([sys.executable, "-c", script, pyramid / "dicom", prefix], env=env, check=True,
+                         capture_output=True, text=True, cwd=tmp_path)
+    assert out.stdout.strip() == "(2048, 1536)"
