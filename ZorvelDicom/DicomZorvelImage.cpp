@@ -23,9 +23,11 @@
 
 // What one GetImage call reads from the slide-access object, taken under m_csSlide.
 struct RegionSlide {
-  CWSIZoomImage* image = nullptr;
-  std::shared_ptr<CDirectorySource> source;  // keeps the slide's library objects alive for the call
-  DicomGeneralUtils::CDicomImageDecoder* decoder = nullptr;  // null for uncompressed frames
+  // Shared with the object's tables: valid for the whole call even when the slide is closed or
+  // another one opened meanwhile.
+  std::shared_ptr<const CWSIZoomImage> image;
+  std::shared_ptr<CDirectorySource> source;
+  std::shared_ptr<DicomGeneralUtils::CDicomImageDecoder> decoder;  // null for uncompressed frames
   long difference = 0;                                      // d
   int32_t focusIndex = 0;                                   // library plane, -1 for extended focus
   int64_t levelWidth = 0, levelHeight = 0;                  // LW, LH
@@ -125,6 +127,8 @@ void ServeInline(const std::shared_ptr<Pipeline::ViewpartState>& request) {
 HRESULT CDicomZorvelImpl::OpenRegionLevel(LONG magnification, const Render::ChannelChoice& channels,
                                           RegionSlide& slide) {
   constexpr int kWalkLine = 2415;
+  // One hold from the walk to the choice: a slide opened meanwhile cannot empty the tables between.
+  std::lock_guard lock(m_csSlide);
   const bool focusPlane = channels.hasFocus;
   const bool firstExtended = !focusPlane;
   long difference = 0;
@@ -152,9 +156,9 @@ HRESULT CDicomZorvelImpl::ChooseRegionImage(LONG magnification, const Render::Ch
   const auto extended = m_extendedZoomImages.find(level);
   const bool useExtended = !focusPlane && extended != m_extendedZoomImages.end();
   if (!useExtended && m_normalZoomImages.count(level) == 0) return Report(2421, E_FAIL);
-  slide.image = useExtended ? extended->second.get() : m_normalZoomImages[level].get();
+  slide.image = useExtended ? extended->second : m_normalZoomImages[level];
   slide.source = m_spDirectorySource;
-  slide.decoder = m_pDecoder && m_pDecoder->IsSupported() ? m_pDecoder.get() : nullptr;
+  slide.decoder = m_pDecoder && m_pDecoder->IsSupported() ? m_pDecoder : nullptr;
   slide.difference = difference;
   slide.focusIndex = useExtended ? -1 : 0;
   if (focusPlane) {
@@ -335,7 +339,7 @@ Render::RegionTiles DescribeTiles(const RegionSlide& slide, const RegionPlan& pl
   tiles.reduce = plan.reduce;
   tiles.tileStride = RoundUp4(slide.tileWidth * slide.samples * plan.sourceBytes);
   tiles.tileStrideNative = plan.reduce ? RoundUp4(slide.tileWidth * slide.samples * 2) : tiles.tileStride;
-  tiles.decoder = slide.decoder;
+  tiles.decoder = slide.decoder.get();
   tiles.frame = {slide.tileWidth, slide.tileHeight, slide.samples, slide.bitsStored > 8 ? 2 : 1};
   return tiles;
 }
@@ -343,8 +347,9 @@ Render::RegionTiles DescribeTiles(const RegionSlide& slide, const RegionPlan& pl
 std::shared_ptr<Pipeline::ViewpartState> MakeViewRequest(const RegionSlide& slide, const RegionPlan& plan,
                                                          Pipeline::RequestTargets& targets) {
   Pipeline::ViewpartState::Source source;
-  source.zoomImage = slide.image;
-  source.keepAlive = slide.source;
+  source.zoomImage = slide.image.get();
+  source.keepAlive = std::make_shared<std::pair<std::shared_ptr<const CWSIZoomImage>, std::shared_ptr<CDirectorySource>>>(
+      slide.image, slide.source);
   source.directorySource = slide.source.get();
   source.focus = slide.focusIndex;
   source.zoomLevel = static_cast<int32_t>(slide.image->GetZoomLevel());

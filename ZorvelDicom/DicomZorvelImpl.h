@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 #include <DicomInterop.h>
 #include <TypeLibrary.h>
@@ -18,7 +19,6 @@
 #include "Decoder/DicomGeneralUtils.h"
 #include "Slide/ZoomLevelWalks.h"
 
-// IDispatch of IKLVZorvel3 is served from the type library's declarations.
 struct RawTileSource;
 struct RegionSlide;
 struct RegionPlan;
@@ -26,6 +26,26 @@ struct IKLVBitmapImage2;
 namespace Render {
 struct ChannelChoice;
 }
+// Report lines of a raw call's level preparation: binding the source, the level-9 walk, the
+// opening and the lookup of the level.
+struct RawReportLines {
+  int bind, levelNine, open, find;
+  const char16_t* function;
+};
+
+// IDispatch of IKLVZorvel3 is served from the type library's declarations.
+//
+// Threads and ownership. Any host thread may call any method on one object at the same time.
+// - m_csSlide guards every field below that says nothing else. A call that uses a zoom image,
+//   the directory source or the decoder after releasing m_csSlide takes a shared_ptr copy while
+//   holding it: OpenSlide, CloseSlide and key 10001 only drop the object's references, so what a
+//   running call holds stays alive until that call is done.
+// - A zoom image is opened under m_csSlide before it enters a table and never changes after;
+//   its level data are immutable, so reading tiles from it needs no lock.
+// - m_strSlidePath is written with both the open/close mutex and m_csSlide held, so either lock
+//   is enough to read it. m_bSlideOpen is read and written only under the open/close mutex.
+// - Fields read without any lock are atomic: the option flags set by put_Properties,
+//   m_bExtendedFocus and m_bAbort.
 
 class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3, ZorvelTypeLib::kZORVELDICOMLib,
                                                                     IID_IKLVZorvel3>,
@@ -87,8 +107,9 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT TryOpenSmallestZoomlevelFound(long level, bool extended, long& levelDifference);
   HRESULT TryOpenNormalOrExtendedSmallestZoomlevelFound(long level);
   HRESULT TryOpenExtendedAndNormalSmallestZoomlevelFound(long level, long& levelDifference);
+  // On success `image` shares the opened zoom image: it stays valid after m_csSlide is left.
   HRESULT GetAndOpenSmallestZoomlevelFound(long level, bool extended, long& levelDifference,
-                                           CWSIZoomImage*& image);
+                                           std::shared_ptr<const CWSIZoomImage>& image);
 
   // One encoded tile as the slide stores it; focus -9999 is the extended-focus image. On success
   // data is the library's block (release with free) of size bytes.
@@ -157,11 +178,15 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT SearchSlide();
   void ReleaseDirectorySource(HRESULT& closeResult);
   void LeaveAgent();
-  void ForgetSlideData();
+  HRESULT CloseSlideLocked();
+  bool HasDirectorySource();
+  void ForgetSlideData(std::u16string path);
   // Levels (DicomZorvelLevels.cpp); m_csSlide held
+  HRESULT OpenZoomImage(long level, bool extended);
   HRESULT OpenExtendedZoomImage(long level);
   HRESULT OpenNormalZoomImage(long level);
-  HRESULT OpenZoomImageInto(std::map<long, std::unique_ptr<CWSIZoomImage>>& images, long level, bool extended);
+  using ZoomImageTable = std::map<long, std::shared_ptr<const CWSIZoomImage>>;
+  HRESULT OpenZoomImageInto(ZoomImageTable& images, long level, bool extended);
   HRESULT ComputeSlideWideData(long level, bool extended);
   HRESULT ComputeZStackData();
   HRESULT InitSlideData();
@@ -178,25 +203,33 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT RenderRegion(IKLVBitmapImage* picture, const RegionSlide& slide, const RegionPlan& plan);
   // Raw tiles (DicomZorvelRawTiles.cpp)
   HRESULT LearnExtendedFocus();
+  long RawFocus(LONG hostFocus) const;
   HRESULT OpenRawZoomLevel(long level, long focus);
   HRESULT FindRawTileSource(long level, long focus, RawTileSource& source);
+  bool SelectReadyRawLevel(long level, LONG hostFocus, RawTileSource& source, HRESULT& tileSizeCheck);
+  HRESULT CheckRawTileSize(const CWSIZoomImage& image) const;
+  HRESULT PrepareRawLevel(long level, LONG hostFocus, bool levelNineWalk, const RawReportLines& lines,
+                          RawTileSource& source);
   void CountSlideAsOpen();
   void UncountSlide();
 
   bool m_bConstructed = false;
   std::recursive_mutex m_csSlide;        // directory source and zoom-image tables of this object
   std::recursive_mutex m_csSingleImages;  // single-image buffers; taken before m_csSlide
-  bool m_bHighBitDepthOutput = false;
+  std::atomic<bool> m_bHighBitDepthOutput{false};
   std::u16string m_strSlidePath;
-  bool m_bSlideOpen = false;
+  bool m_bSlideOpen = false;  // open/close mutex
   std::shared_ptr<CDirectorySource> m_spDirectorySource;  // shared with every object on the same path
-  std::map<long, std::unique_ptr<CWSIZoomImage>> m_normalZoomImages;
+  ZoomImageTable m_normalZoomImages;
   std::set<long> m_failedZoomLevels;  // opening threw: never tried again
-  std::map<long, std::unique_ptr<CWSIZoomImage>> m_extendedZoomImages;
-  CWSIZoomImage* m_pCurrentZoomImage = nullptr;  // not owned: an entry of one of the two maps
+  ZoomImageTable m_extendedZoomImages;
+  // Levels (and kind: true = extended) whose last opening succeeded; opening one again only
+  // makes it current, so the raw paths select it without the walks.
+  std::set<std::pair<long, bool>> m_readyZoomLevels;
+  const CWSIZoomImage* m_pCurrentZoomImage = nullptr;  // not owned: an entry of one of the two maps
   USHORT m_tileWidth = 0;
   USHORT m_tileHeight = 0;
-  bool m_bExtendedFocus = false;
+  std::atomic<bool> m_bExtendedFocus{false};
   bool m_bNormalLevelOpened = false;
   ULONG m_zStackCount = 0;
   USHORT m_bitsStored = 0;
@@ -209,14 +242,14 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   ULONG m_zeroFocusLevel = 0;                  // index of the middle focus plane
   bool m_bSlideDataInitialised = false;
   std::atomic<bool> m_bAbort{false};
-  bool m_bSynchronousOpen = false;
-  bool m_bLargeRawTiles = false;
-  std::unique_ptr<DicomGeneralUtils::CDicomImageDecoder> m_pDecoder;  // for the slide's transfer syntax
+  std::atomic<bool> m_bSynchronousOpen{false};
+  std::atomic<bool> m_bLargeRawTiles{false};
+  std::shared_ptr<DicomGeneralUtils::CDicomImageDecoder> m_pDecoder;  // for the slide's transfer syntax
   LONG m_tileStride = 0;        // bytes per line of a decoded tile in the output format
   LONG m_tileStrideNative = 0;  // the same in the format of the slide's real bit depth
   CCommonWSIMetadata m_metadata;
   // Whether this object's slide is counted among the open lossy or lossless slides, and which.
   enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;
-  bool m_bSlideInitialised = false;  // InitSlideData ran for the slide opened now
+  bool m_bSlideInitialised = false;  // InitSlideData made the decoder for the slide opened now
   SingleImageBuffer m_singleImages[3];  // label, generated preview, overview; m_csSingleImages
 };

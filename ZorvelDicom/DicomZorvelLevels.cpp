@@ -26,6 +26,16 @@ HRESULT Report(int line, HRESULT hr, const char16_t* function) {
 
 HRESULT CDicomZorvelImpl::OpenNativeZoomImgs(long level, bool extended) {
   std::lock_guard slide(m_csSlide);
+  const HRESULT hr = OpenZoomImage(level, extended);
+  if (hr == S_OK) {
+    m_readyZoomLevels.emplace(level, extended);
+  } else {
+    m_readyZoomLevels.erase({level, extended});
+  }
+  return hr;
+}
+
+HRESULT CDicomZorvelImpl::OpenZoomImage(long level, bool extended) {
   try {
     if (m_failedZoomLevels.count(level) != 0) return E_FAIL;
     if (level == kReferenceLevel && m_bSlideDataInitialised && m_normalZoomImages.count(level) != 0 &&
@@ -69,26 +79,25 @@ long CDicomZorvelImpl::OpenLibraryZoomLevel(CWSIZoomImage& image, bool extended,
   return image.OpenZoomLevel(m_spDirectorySource.get(), extended, level, true);
 }
 
-// A level that fails to open leaves no entry; one whose opening threw is never tried again.
-HRESULT CDicomZorvelImpl::OpenZoomImageInto(std::map<long, std::unique_ptr<CWSIZoomImage>>& images, long level,
-                                            bool extended) {
-  CWSIZoomImage* image = images.emplace(level, std::make_unique<CWSIZoomImage>()).first->second.get();
+// A level enters its table once opened, so no other call ever sees a half-opened image. One that
+// fails to open leaves no entry; one whose opening threw is never tried again.
+HRESULT CDicomZorvelImpl::OpenZoomImageInto(ZoomImageTable& images, long level, bool extended) {
+  auto image = std::make_shared<CWSIZoomImage>();
   long result = 0;
   try {
     Pipeline::SourceAgentHolder::OpeningInProgress opening;
     result = OpenLibraryZoomLevel(*image, extended, level);
   } catch (...) {
-    images.erase(level);
     if (!extended) m_failedZoomLevels.insert(level);
     return Report(extended ? 182 : 219, E_FAIL, kOpenNative);
   }
   if (result < 0) {
-    images.erase(level);
     if (result == kStopCode) Report(extended ? 171 : 200, kStopCode, kOpenNative);
     return static_cast<HRESULT>(result);
   }
   if (!extended) m_bNormalLevelOpened = true;
-  m_pCurrentZoomImage = image;
+  m_pCurrentZoomImage = image.get();
+  images[level] = std::move(image);
   return S_OK;
 }
 
@@ -153,16 +162,17 @@ HRESULT CDicomZorvelImpl::CalculateZStackFirstLevel(long& firstLevel) {
   return S_OK;
 }
 
-// Runs once per opened slide. The tile decoder for the slide's transfer syntax and the cache
-// set-up (budgets, slide id, decoded-cache geometry) are not part of this build yet.
+// Runs once per opened slide: the decoder it makes first marks the slide initialised, so a later
+// failure is reported by this opening only and later openings do not run it again.
+// The cache set-up (budgets, slide id, decoded-cache geometry) is not part of this build yet.
 HRESULT CDicomZorvelImpl::InitSlideData() {
-  m_pDecoder = std::make_unique<DicomGeneralUtils::CDicomImageDecoder>(m_pCurrentZoomImage->GetTransferSyntax());
+  m_pDecoder = std::make_shared<DicomGeneralUtils::CDicomImageDecoder>(m_pCurrentZoomImage->GetTransferSyntax());
+  m_bSlideInitialised = true;
   m_bTiledFull = m_pCurrentZoomImage->IsTiledFull();
   CountSlideAsOpen();
   const HRESULT hr = ComputeTileStrides(m_pCurrentZoomImage->IsUnmixedBrightfield());
   if (FAILED(hr)) return hr;
   m_metadata = m_spDirectorySource->GetKSLFProprietaryProperties();
-  m_bSlideInitialised = true;
   return S_OK;
 }
 
@@ -222,15 +232,15 @@ HRESULT CDicomZorvelImpl::TryOpenExtendedAndNormalSmallestZoomlevelFound(long le
 }
 
 HRESULT CDicomZorvelImpl::GetAndOpenSmallestZoomlevelFound(long level, bool extended, long& levelDifference,
-                                                           CWSIZoomImage*& image) {
+                                                           std::shared_ptr<const CWSIZoomImage>& image) {
   constexpr const char16_t* kFunction = u"CDicomZorvelImpl::GetAndOpenSmallestZoomlevelFound";
+  std::lock_guard slide(m_csSlide);
   const HRESULT hr = TryOpenSmallestZoomlevelFound(level, extended, levelDifference);
   if (hr == kStopCode) return Report(424, hr, kFunction);
   if (FAILED(hr)) return hr;
-  std::lock_guard slide(m_csSlide);
   auto& images = extended ? m_extendedZoomImages : m_normalZoomImages;
   auto it = images.find(level - levelDifference);
   if (it == images.end()) return Report(extended ? 431 : 441, E_FAIL, kFunction);
-  image = it->second.get();
+  image = it->second;
   return S_OK;
 }

@@ -55,15 +55,16 @@ void CDicomZorvelImpl::FinalRelease() {
   if (FAILED(hr)) Report(66, hr, u"CDicomZorvelImpl::FinalRelease");
 }
 
+// The open/close mutex is held from the closing of the previous slide to the binding of the new
+// path, so no other opening or closing of this object runs in between.
 STDMETHODIMP CDicomZorvelImpl::OpenSlide(BSTR SlideName) {
+  std::lock_guard openClose(OpenCloseMutex());
   // A source bound in the synchronous mode is released too, so the new path gets its own.
-  if (m_bSlideOpen || m_spDirectorySource) {
-    const HRESULT hr = CloseSlide();
+  if (m_bSlideOpen || HasDirectorySource()) {
+    const HRESULT hr = CloseSlideLocked();
     if (FAILED(hr)) return Report(458, hr, u"CDicomZorvelImpl::OpenSlide");
   }
-  std::lock_guard openClose(OpenCloseMutex());
-  ForgetSlideData();
-  m_strSlidePath = SlideName != nullptr ? std::u16string(SlideName, SysStringLen(SlideName)) : std::u16string();
+  ForgetSlideData(SlideName != nullptr ? std::u16string(SlideName, SysStringLen(SlideName)) : std::u16string());
   m_bAbort = false;
   if (m_bSynchronousOpen) return CreateDicomSource();
   Pipeline::SourceAgentHolder::Instance().Join(ProcessSettings::Instance().ReadLimit(),
@@ -72,13 +73,21 @@ STDMETHODIMP CDicomZorvelImpl::OpenSlide(BSTR SlideName) {
   return S_OK;
 }
 
-// The single images, zoom images, failed levels and slide-wide data belong to the slide opened before.
-void CDicomZorvelImpl::ForgetSlideData() {
+bool CDicomZorvelImpl::HasDirectorySource() {
+  std::lock_guard slide(m_csSlide);
+  return m_spDirectorySource != nullptr;
+}
+
+// The single images, zoom images, failed levels and slide-wide data belong to the slide opened
+// before. Calls still reading from its zoom images keep them alive through their own references.
+void CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
   ReleaseSingleImages();
   std::lock_guard slide(m_csSlide);
+  m_strSlidePath = std::move(path);
   m_pCurrentZoomImage = nullptr;
   m_normalZoomImages.clear();
   m_extendedZoomImages.clear();
+  m_readyZoomLevels.clear();
   m_failedZoomLevels.clear();
   m_focusLevelOffsets.clear();
   m_bNormalLevelOpened = false;
@@ -92,6 +101,11 @@ void CDicomZorvelImpl::ForgetSlideData() {
 
 HRESULT CDicomZorvelImpl::CloseSlide() {
   std::lock_guard openClose(OpenCloseMutex());
+  return CloseSlideLocked();
+}
+
+// The open/close mutex held.
+HRESULT CDicomZorvelImpl::CloseSlideLocked() {
   HRESULT closeResult = S_OK;
   try {
     UncountSlide();
@@ -109,12 +123,12 @@ HRESULT CDicomZorvelImpl::CloseSlide() {
 }
 
 void CDicomZorvelImpl::LeaveAgent() {
-  CDirectorySource* source = nullptr;
+  std::shared_ptr<CDirectorySource> source;
   {
     std::lock_guard slide(m_csSlide);
-    source = m_spDirectorySource.get();
+    source = m_spDirectorySource;
   }
-  Pipeline::SourceAgentHolder::Instance().Leave(source, m_bAbort);
+  Pipeline::SourceAgentHolder::Instance().Leave(source.get(), m_bAbort);
 }
 
 // The last user of the path closes the source; this object's reference goes either way.

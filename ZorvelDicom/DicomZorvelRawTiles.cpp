@@ -1,6 +1,7 @@
 // Raw tile access: encoded tiles exactly as the slide stores them, read straight into the host's
 // memory buffers, one at a time or in batches; the mask and scan-map variants are not offered.
-// Free-threaded; the level tables are read under m_csSlide, the library reads run outside it.
+// Free-threaded; the level is made ready under m_csSlide, the library reads run outside it on
+// a shared reference to the zoom image.
 #include <KLVMemoryBufferHelper.h>
 #include <base/SeComHelper.h>
 #include <zplatform/com_ptr.h>
@@ -50,8 +51,10 @@ LONG OffsetInTiles(long (CCommonWSIMetadata::*getter)(uint32_t*) const, const CC
 }  // namespace
 
 // Focus -9999 with an extended-focus layer is that layer; otherwise the host's focus value
-// (0 for -9999) less one when the slide has the layer, as the normal planes follow it.
+// (0 for -9999) less one when the slide has the layer, as the normal planes follow it. The zoom
+// image is shared with the caller, who reads from it after leaving m_csSlide.
 HRESULT CDicomZorvelImpl::FindRawTileSource(long level, long focus, RawTileSource& source) {
+  std::lock_guard slide(m_csSlide);
   source.extended = focus == kExtendedFocus && m_bExtendedFocus;
   long plane = 0;
   if (!source.extended) {
@@ -59,11 +62,12 @@ HRESULT CDicomZorvelImpl::FindRawTileSource(long level, long focus, RawTileSourc
     if (m_bExtendedFocus) plane -= 1;
   }
   source.plane = static_cast<uint32_t>(plane);
-  std::lock_guard slide(m_csSlide);
   const auto& images = source.extended ? m_extendedZoomImages : m_normalZoomImages;
   const auto it = images.find(level);
   if (it == images.end()) return Report(1402, E_FAIL, kEncodedTile);
-  source.image = it->second.get();
+  source.image = it->second;
+  source.offsetX = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);
+  source.offsetY = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetYPixels, m_metadata);
   return S_OK;
 }
 
@@ -97,10 +101,9 @@ HRESULT CDicomZorvelImpl::GetEncodedSourceTile(long level, long focus, long y, l
 }
 
 // Whether the slide has an extended-focus layer is known only once its source is bound; the
-// focus translation needs it before the first level opens.
+// focus translation needs it before the first level opens. m_csSlide held.
 HRESULT CDicomZorvelImpl::LearnExtendedFocus() {
-  std::lock_guard slide(m_csSlide);
-  if (m_bSlideInitialised) return S_OK;
+  if (m_bSlideInitialised && m_spDirectorySource) return S_OK;
   const HRESULT hr = CreateDicomSource();
   if (FAILED(hr)) return hr;
   bool extendedFocus = false;
@@ -110,7 +113,18 @@ HRESULT CDicomZorvelImpl::LearnExtendedFocus() {
   return S_OK;
 }
 
+// The host's focus value in the module's form: 0 is the extended-focus image when there is one.
+long CDicomZorvelImpl::RawFocus(LONG hostFocus) const {
+  return m_bExtendedFocus && hostFocus == 0 ? kExtendedFocus : hostFocus;
+}
+
+HRESULT CDicomZorvelImpl::CheckRawTileSize(const CWSIZoomImage& image) const {
+  const bool large = m_bLargeRawTiles;
+  return IsRawTileSide(image.GetColumns(), large) && IsRawTileSide(image.GetRows(), large) ? S_OK : E_NOTIMPL;
+}
+
 // Opens the level for raw reading: the kind the focus asks for first, then the other kind.
+// m_csSlide held.
 HRESULT CDicomZorvelImpl::OpenRawZoomLevel(long level, long focus) {
   const bool extendedFirst = focus == kExtendedFocus;
   long difference = 0;
@@ -118,13 +132,27 @@ HRESULT CDicomZorvelImpl::OpenRawZoomLevel(long level, long focus) {
   HRESULT hr = TryOpenSmallestZoomlevelFound(level, extendedFirst, difference);
   if (FAILED(hr)) hr = TryOpenSmallestZoomlevelFound(level, !extendedFirst, difference);
   if (FAILED(hr)) return E_FAIL;
-  std::lock_guard slide(m_csSlide);
   if (m_pCurrentZoomImage == nullptr) return E_FAIL;
-  if (!IsRawTileSide(m_pCurrentZoomImage->GetColumns(), m_bLargeRawTiles) ||
-      !IsRawTileSide(m_pCurrentZoomImage->GetRows(), m_bLargeRawTiles)) {
-    return E_NOTIMPL;
-  }
-  return S_OK;
+  return CheckRawTileSize(*m_pCurrentZoomImage);
+}
+
+// The raw paths' shortcut for a level opened before: while the source is bound and the slide
+// initialised, the level walks would stop at once on the asked level and only make it current
+// again (the slide-wide data they recompute come out the same), so it is made current here.
+// False when the walks have to run. Level 9 also needs the normal level 9 that its first walk
+// would stop on.
+bool CDicomZorvelImpl::SelectReadyRawLevel(long level, LONG hostFocus, RawTileSource& source,
+                                           HRESULT& tileSizeCheck) {
+  std::lock_guard slide(m_csSlide);
+  if (!m_spDirectorySource || !m_bSlideInitialised || !m_failedZoomLevels.empty()) return false;
+  const long focus = RawFocus(hostFocus);
+  const bool extended = focus == kExtendedFocus;
+  if (m_readyZoomLevels.count({level, extended}) == 0) return false;
+  if (level == static_cast<long>(kHighestZoomLevel) && m_readyZoomLevels.count({level, false}) == 0) return false;
+  if (FAILED(FindRawTileSource(level, focus, source))) return false;
+  m_pCurrentZoomImage = source.image.get();
+  tileSizeCheck = CheckRawTileSize(*source.image);
+  return true;
 }
 
 // One encoded tile of channel 0 read by the library straight into the host buffer, which is
@@ -135,8 +163,12 @@ static HRESULT ReadOneRawTile(const RawTileSource& source, long x, long y, IKLVM
   HRESULT hr = LendTileBuffer(source, x, y, buffer, loan, read);
   if (FAILED(hr)) return hr;
   long errorCode = 0;
-  const long result = source.image->ReadEncodedTileInto(source.plane, read.x, read.y, 0, read.destination,
-                                                        read.capacity, &read.size, nullptr, &errorCode, nullptr);
+  const long result =
+      source.extended
+          ? source.image->ReadEncodedTileFromExtendedFocusInto(read.x, read.y, 0, read.destination, read.capacity,
+                                                               &read.size, nullptr, &errorCode, nullptr)
+          : source.image->ReadEncodedTileInto(source.plane, read.x, read.y, 0, read.destination, read.capacity,
+                                              &read.size, nullptr, &errorCode, nullptr);
   if (result != 0) return ReportTileRead(1421, result);
   if (errorCode != 0) return ReportTileRead(1423, errorCode);
   return loan.PassRWPtr(static_cast<LONG>(read.capacity), reinterpret_cast<char*>(read.destination));
@@ -146,14 +178,14 @@ static HRESULT ReadOneRawTile(const RawTileSource& source, long x, long y, IKLVM
 // filled for its first entry before it is lent again; the first failure ends the call after the
 // tiles before it have been written.
 static HRESULT ReadRawTiles(const RawTileSource& source, LONG count, const LONG* xs, const LONG* ys,
-                            IKLVMemoryBuffer* const* buffers, LONG offX, LONG offY) {
+                            IKLVMemoryBuffer* const* buffers) {
   RawTileBatch batch(source);
   for (LONG i = 0; i < count; ++i) {
     if (batch.Full() || batch.Holds(buffers[i])) {
       const HRESULT hr = batch.Read();
       if (FAILED(hr)) return hr;
     }
-    const HRESULT hr = buffers[i] == nullptr ? E_INVALIDARG : batch.Add(xs[i] - offX, ys[i] - offY, buffers[i]);
+    const HRESULT hr = buffers[i] == nullptr ? E_INVALIDARG : batch.Add(xs[i] - source.offsetX, ys[i] - source.offsetY, buffers[i]);
     if (FAILED(hr)) {
       const HRESULT earlier = batch.Read();
       return FAILED(earlier) ? earlier : hr;
@@ -162,23 +194,37 @@ static HRESULT ReadRawTiles(const RawTileSource& source, LONG count, const LONG*
   return batch.Read();
 }
 
+// The level of a raw call made ready under m_csSlide, its image shared into `source`; nothing is
+// held across the reads. A level opened before is taken at once; otherwise the source is bound
+// first (a directory without a slide fails here, once), then level 9 gets its own walk, then the
+// level is opened. `lines` are the caller's report lines for those three steps.
+HRESULT CDicomZorvelImpl::PrepareRawLevel(long level, LONG hostFocus, bool levelNineWalk, const RawReportLines& lines,
+                                          RawTileSource& source) {
+  HRESULT hr = S_OK;
+  if (SelectReadyRawLevel(level, hostFocus, source, hr)) return FAILED(hr) ? Report(lines.open, hr, lines.function) : S_OK;
+  std::lock_guard slide(m_csSlide);
+  hr = LearnExtendedFocus();
+  if (FAILED(hr)) return Report(lines.bind, hr, lines.function);
+  if (levelNineWalk && level == static_cast<long>(kHighestZoomLevel)) {
+    hr = TryOpenNormalOrExtendedSmallestZoomlevelFound(level);
+    if (FAILED(hr)) return Report(lines.levelNine, hr, lines.function);
+  }
+  const long focus = RawFocus(hostFocus);
+  hr = OpenRawZoomLevel(level, focus);
+  if (FAILED(hr)) return Report(lines.open, hr, lines.function);
+  hr = FindRawTileSource(level, focus, source);
+  if (FAILED(hr)) return Report(lines.find, hr, lines.function);
+  return S_OK;
+}
+
 STDMETHODIMP CDicomZorvelImpl::GetImageRaw(LONG p_X, LONG p_Y, LONG, LONG p_Focus, LONG p_Zoom, E_KLVImageType*,
                                            IKLVMemoryBuffer* pData) {
   try {
     if (static_cast<ULONG>(p_Zoom) > kHighestZoomLevel) return Report(1491, E_INVALIDARG, kRaw);
-    HRESULT hr = S_OK;
-    if (p_Zoom == static_cast<LONG>(kHighestZoomLevel)) {
-      hr = TryOpenNormalOrExtendedSmallestZoomlevelFound(p_Zoom);
-      if (FAILED(hr)) return Report(1495, hr, kRaw);
-    }
-    hr = LearnExtendedFocus();
-    if (FAILED(hr)) return Report(1497, hr, kRaw);
-    const long focus = m_bExtendedFocus && p_Focus == 0 ? kExtendedFocus : p_Focus;
-    hr = OpenRawZoomLevel(p_Zoom, focus);
-    if (FAILED(hr)) return Report(1499, hr, kRaw);
     RawTileSource source;
-    hr = FindRawTileSource(p_Zoom, focus, source);
-    if (SUCCEEDED(hr)) hr = ReadOneRawTile(source, p_X, p_Y, pData);
+    HRESULT hr = PrepareRawLevel(p_Zoom, p_Focus, true, {1497, 1495, 1499, 1501, kRaw}, source);
+    if (FAILED(hr)) return hr;
+    hr = ReadOneRawTile(source, p_X, p_Y, pData);
     if (FAILED(hr)) return Report(1501, hr, kRaw);
     return S_OK;
   } catch (const std::bad_alloc&) {
@@ -193,22 +239,15 @@ STDMETHODIMP CDicomZorvelImpl::GetImageRawBatch(LONG, LONG ZStack, LONG ZoomLeve
                                                 IKLVMemoryBuffer** EncodedImages) {
   try {
     if (static_cast<ULONG>(ZoomLevel) > kHighestZoomLevel) return Report(1514, E_INVALIDARG, kBatch);
-    HRESULT hr = LearnExtendedFocus();
-    if (FAILED(hr)) return Report(1515, hr, kBatch);
-    const long focus = m_bExtendedFocus && ZStack == 0 ? kExtendedFocus : ZStack;
-    hr = OpenRawZoomLevel(ZoomLevel, focus);
-    if (FAILED(hr)) return Report(1517, hr, kBatch);
-    const LONG offX = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);
-    const LONG offY = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetYPixels, m_metadata);
+    RawTileSource source;
+    HRESULT hr = PrepareRawLevel(ZoomLevel, ZStack, false, {1515, 1515, 1517, 1527, kBatch}, source);
+    if (FAILED(hr)) return hr;
     if (EncodedCount < 1) return S_OK;
     if (EncodedXCoordinates == nullptr || EncodedYCoordinates == nullptr || EncodedImages == nullptr) {
       return Report(1522, E_INVALIDARG, kBatch);
     }
     if (EncodedImages[0] == nullptr) return Report(1525, E_INVALIDARG, kBatch);
-    RawTileSource source;
-    hr = FindRawTileSource(ZoomLevel, focus, source);
-    if (FAILED(hr)) return Report(1527, hr, kBatch);
-    hr = ReadRawTiles(source, EncodedCount, EncodedXCoordinates, EncodedYCoordinates, EncodedImages, offX, offY);
+    hr = ReadRawTiles(source, EncodedCount, EncodedXCoordinates, EncodedYCoordinates, EncodedImages);
     if (FAILED(hr)) return Report(1528, hr, kBatch);
     return S_OK;
   } catch (const std::bad_alloc&) {

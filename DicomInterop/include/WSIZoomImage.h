@@ -66,6 +66,12 @@ class DICOMINTEROP_API CWSIZoomImage : public CWSIImageBase {
   // after another in a file are read by one system call. WSI_OK when every entry succeeded,
   // else the result of the first entry that failed (the others are read all the same).
   long ReadEncodedTilesInto(uint32_t plane, uint32_t channel, WSIEncodedTileRead* tiles, size_t count) const;
+  // The same two reads on the extended-focus image: WSI_E_NOT_OPEN on an image not opened with
+  // `extended` (for the batch in the result and in every entry).
+  long ReadEncodedTileFromExtendedFocusInto(uint32_t x, uint32_t y, uint32_t channel, uint8_t* destination,
+                                            uint64_t capacity, uint64_t* size, bool* tileExists,
+                                            long* errorCode, std::u16string* errorText) const;
+  long ReadEncodedTilesFromExtendedFocusInto(uint32_t channel, WSIEncodedTileRead* tiles, size_t count) const;
 
   // Brightest pseudo colour of a channel (16-bit red, green, blue); false when unknown.
   bool GetMaxPseudoColors(uint32_t channel, uint16_t* red, uint16_t* green, uint16_t* blue) const;

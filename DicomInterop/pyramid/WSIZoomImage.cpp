@@ -111,6 +111,27 @@ long CWSIZoomImage::ReadEncodedTileInto(uint32_t plane, uint32_t x, uint32_t y, 
                         });
 }
 
+long CWSIZoomImage::ReadEncodedTileFromExtendedFocusInto(uint32_t x, uint32_t y, uint32_t channel,
+                                                         uint8_t* destination, uint64_t capacity, uint64_t* size,
+                                                         bool* tileExists, long* errorCode,
+                                                         std::u16string* errorText) const {
+  if (!m_extended) {
+    if (size) *size = 0;
+    return Fail(WSI_E_NOT_OPEN, errorCode, errorText, u"not an extended-focus image");
+  }
+  return ReadEncodedTileInto(0, x, y, channel, destination, capacity, size, tileExists, errorCode, errorText);
+}
+
+long CWSIZoomImage::ReadEncodedTilesFromExtendedFocusInto(uint32_t channel, WSIEncodedTileRead* tiles,
+                                                          size_t count) const {
+  if (m_extended) return ReadEncodedTilesInto(0, channel, tiles, count);
+  for (size_t i = 0; tiles && i < count; ++i) {
+    tiles[i].size = 0;
+    tiles[i].result = WSI_E_NOT_OPEN;
+  }
+  return count == 0 ? WSI_OK : WSI_E_NOT_OPEN;
+}
+
 long CWSIZoomImage::ReadEncodedTilesInto(uint32_t plane, uint32_t channel, WSIEncodedTileRead* tiles,
                                          size_t count) const {
   if (count == 0) return WSI_OK;

@@ -43,7 +43,7 @@ struct ViewpartState {
 
   // What every kind reads from: the level, the slide and the rectangle.
   struct Source {
-    CWSIZoomImage* zoomImage = nullptr;           // not owned; kept alive by keepAlive
+    const CWSIZoomImage* zoomImage = nullptr;     // not owned; kept alive by keepAlive
     std::shared_ptr<const void> keepAlive;         // owner of the zoom image while the request lives
     CDirectorySource* directorySource = nullptr;  // identifies the slide
     int32_t focus = 0;                            // library plane, or -1 for the extended-focus image

@@ -59,7 +59,11 @@ HRESULT RawTileBatch::Add(long x, long y, IKLVMemoryBuffer* buffer) {
 
 HRESULT RawTileBatch::Read() {
   if (m_count == 0) return S_OK;
-  m_source.image->ReadEncodedTilesInto(m_source.plane, 0, m_reads.data(), m_count);
+  if (m_source.extended) {
+    m_source.image->ReadEncodedTilesFromExtendedFocusInto(0, m_reads.data(), m_count);
+  } else {
+    m_source.image->ReadEncodedTilesInto(m_source.plane, 0, m_reads.data(), m_count);
+  }
   // Only the first failure is logged: a tile-by-tile reader would have stopped there.
   HRESULT first = S_OK;
   for (size_t i = 0; i < m_count; ++i) {

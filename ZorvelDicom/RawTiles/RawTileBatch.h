@@ -8,12 +8,17 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
-// The zoom image that raw reads of one level and focus go to, and the plane asked of it.
+// The zoom image that raw reads of one level and focus go to, the plane asked of it (extended:
+// the image's only plane, read through the extended-focus reads) and the slide's scan-map ROI
+// offset in tiles that batch coordinates are given in. Shares the image, so the reads need no lock.
 struct RawTileSource {
-  CWSIZoomImage* image = nullptr;
+  std::shared_ptr<const CWSIZoomImage> image;
   bool extended = false;
   uint32_t plane = 0;
+  LONG offsetX = 0;
+  LONG offsetY = 0;
 };
 
 // Sizes `buffer` to the encoded tile at (x, y), channel 0, and borrows its bytes through `loan`.
@@ -29,6 +34,7 @@ class RawTileBatch {
  public:
   static constexpr size_t kCapacity = 64;
 
+  // The source outlives the batch.
   explicit RawTileBatch(const RawTileSource& source) : m_source(source) {}
 
   bool Full() const { return m_count == kCapacity; }
@@ -39,7 +45,7 @@ class RawTileBatch {
   HRESULT Read();
 
  private:
-  RawTileSource m_source;
+  const RawTileSource& m_source;
   size_t m_count = 0;
   std::array<IKLVMemoryBuffer*, kCapacity> m_buffers{};
   std::array<WSIEncodedTileRead, kCapacity> m_reads{};

@@ -2,16 +2,9 @@
 #include "RegionLayout.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace zorvel_py {
 namespace {
-
-// Floor division for possibly negative numerators.
-std::int64_t FloorDiv(std::int64_t value, std::int64_t divisor) {
-  const std::int64_t quotient = value / divisor;
-  return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
-}
 
 template <class Source, class Target>
 Target Narrow(Source sample) {
@@ -55,10 +48,12 @@ GridCover CoverRegion(const RegionRequest& region) {
   cover.y1 = std::min(region.y + region.height, region.levelHeight);
   cover.empty = region.width <= 0 || region.height <= 0 || cover.x0 >= cover.x1 || cover.y0 >= cover.y1;
   if (cover.empty) return cover;
-  cover.column0 = FloorDiv(cover.x0, kGridTile);
-  cover.row0 = FloorDiv(cover.y0, kGridTile);
-  cover.column1 = FloorDiv(cover.x1 - 1, kGridTile);
-  cover.row1 = FloorDiv(cover.y1 - 1, kGridTile);
+  const zorvel_cli::TileRange tiles =
+      zorvel_cli::TilesCovering({cover.x0, cover.y0, cover.x1 - cover.x0, cover.y1 - cover.y0}).tiles;
+  cover.column0 = tiles.x1;
+  cover.row0 = tiles.y1;
+  cover.column1 = tiles.x2;
+  cover.row1 = tiles.y2;
   return cover;
 }
 

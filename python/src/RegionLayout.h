@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "RegionArithmetic.h"
+
 namespace zorvel_py {
 
-inline constexpr std::int64_t kGridTile = 256;  // the module renders whole grid tiles of this size
+using zorvel_cli::kGridTile;  // the module renders whole grid tiles of this size
 
 struct RegionRequest {
   std::int32_t level = 0;                              // the module's zoom level

@@ -7,6 +7,8 @@
 
 #include <zplatform/text.h>
 
+#include "HostBitmap.h"
+#include "RegionArithmetic.h"
 #include "SlideProperties.h"
 #include "VariantText.h"
 
@@ -15,9 +17,6 @@ namespace {
 
 constexpr LONG kSlideWidthTag = 306;
 constexpr LONG kExistingTag = 502;
-constexpr LONG kAnnotationsKey = 1009;
-constexpr LONG kPixelFormat48 = 0x0010300C;
-constexpr LONG kFocusCodeOfMiddlePlane = 1000;
 constexpr std::int64_t kMaxBitmapBytes = std::int64_t{256} << 20;
 constexpr size_t kIdleBitmaps = 4;
 
@@ -30,22 +29,6 @@ struct VariantHolder {
   VariantHolder(const VariantHolder&) = delete;
   VariantHolder& operator=(const VariantHolder&) = delete;
 };
-
-struct BstrHolder {
-  BSTR text = nullptr;
-  ~BstrHolder() { SysFreeString(text); }
-  std::string Utf8() const {
-    return text == nullptr ? std::string() : zplatform::Utf16ToUtf8(std::u16string_view(text, SysStringLen(text)));
-  }
-};
-
-// A channel argument of GetImage: the channel, with the focus code in the high 16 bits when a plane
-// was chosen (the module then keeps only the low 16 bits as the channel).
-LONG ChannelArgument(LONG channel, const ChannelSelection& selection) {
-  if (!selection.hasFocus) return channel;
-  const auto code = static_cast<std::uint32_t>(kFocusCodeOfMiddlePlane + selection.focus);
-  return static_cast<LONG>((code << 16) | (static_cast<std::uint32_t>(channel) & 0xFFFF));
-}
 
 CallResult Failed(HRESULT hr, std::string call) { return {hr, std::move(call)}; }
 
@@ -75,73 +58,6 @@ class BitmapView {
   IKLVBitmapImage* m_bitmap;
   char* m_bits = nullptr;
 };
-
-// A list of (name, value) entries: a 2 x N array of VARIANT, the name at [0, i], the value at [1, i].
-void ReadNameValuePairs(const VARIANT& list, std::vector<std::pair<std::string, std::string>>& pairs) {
-  if (list.vt != (VT_ARRAY | VT_VARIANT) || list.parray == nullptr || SafeArrayGetDim(list.parray) != 2) return;
-  LONG lower1 = 0, upper1 = -1, lower2 = 0, upper2 = -1;
-  SafeArrayGetLBound(list.parray, 1, &lower1);
-  SafeArrayGetUBound(list.parray, 1, &upper1);
-  SafeArrayGetLBound(list.parray, 2, &lower2);
-  SafeArrayGetUBound(list.parray, 2, &upper2);
-  const LONG count = (upper1 - lower1 + 1) * (upper2 - lower2 + 1) / 2;
-  for (LONG i = 0; i < count; ++i) {
-    VariantHolder name, value;
-    LONG nameAt[2] = {0, i};
-    LONG valueAt[2] = {1, i};
-    if (FAILED(SafeArrayGetElement(list.parray, nameAt, &name.value)) ||
-        FAILED(SafeArrayGetElement(list.parray, valueAt, &value.value))) {
-      return;
-    }
-    pairs.emplace_back(zorvel_cli::FormatVariant(name.value).value, zorvel_cli::FormatVariant(value.value).value);
-  }
-}
-
-// The tissue-microarray markers, which the provider lists only through its cursor: one record each,
-// kind "TMAMarker", bounds at its centre, name and comment as caption and description.
-CallResult ReadTmaMarkers(ISeSlideFlagProvider* provider, std::vector<AnnotationRecord>& records) {
-  ComPtr<IKLVBinAnnotProviderSlideBase> attach;
-  ComPtr<IKLVBinAnnotCollectionBase> collection;
-  ComPtr<IKLVBinAnnotGetterTMAMarker1> marker;
-  ComPtr<IKLVBinAnnotGetterShapePoint1> point;
-  if (FAILED(provider->QueryInterface(IID_IKLVBinAnnotProviderSlideBase, attach.OutVoid())) ||
-      FAILED(provider->QueryInterface(IID_IKLVBinAnnotCollectionBase, collection.OutVoid())) ||
-      FAILED(provider->QueryInterface(IID_IKLVBinAnnotGetterTMAMarker1, marker.OutVoid())) ||
-      FAILED(provider->QueryInterface(IID_IKLVBinAnnotGetterShapePoint1, point.OutVoid()))) {
-    return {};  // a provider without markers
-  }
-  HRESULT hr = attach->AttachToSlide(nullptr);
-  if (FAILED(hr)) return Failed(hr, "IKLVBinAnnotProviderSlideBase::AttachToSlide");
-  LONG count = 0;
-  hr = collection->get_Count(&count);
-  if (FAILED(hr)) return Failed(hr, "IKLVBinAnnotCollectionBase::get_Count");
-  for (LONG i = 0; i < count; ++i) {
-    ComPtr<IKLVBinAnnotDataBase> data;
-    VARIANT_BOOL read = VARIANT_FALSE;
-    hr = collection->ReadNext(data.Out(), &read);
-    if (FAILED(hr)) return Failed(hr, "IKLVBinAnnotCollectionBase::ReadNext");
-    if (read != VARIANT_TRUE) return {};
-    AnnotationRecord out;
-    out.kind = "TMAMarker";
-    BstrHolder name, comment;
-    LONG outer = 0, inner = 0, colour = 0;
-    marker->get_Name(&name.text);
-    marker->get_Comment(&comment.text);
-    marker->get_OuterDiameter(&outer);
-    marker->get_InnerDiameter(&inner);
-    marker->get_LineColor(&colour);
-    point->GetPoint(&out.left, &out.top);
-    out.right = out.left;
-    out.bottom = out.top;
-    out.attributes = {{"Caption", name.Utf8()},
-                      {"Desc", comment.Utf8()},
-                      {"LineColor", std::to_string(colour)},
-                      {"OuterDiameter", std::to_string(outer)},
-                      {"InnerDiameter", std::to_string(inner)}};
-    records.push_back(std::move(out));
-  }
-  return {};
-}
 
 }  // namespace
 
@@ -219,10 +135,7 @@ ComPtr<IKLVBitmapImage> SlideHandle::TakeBitmap() {
     }
   }
   ComPtr<IKLVBitmapImage> bitmap;
-  if (FAILED(CoCreateInstance(CLSID_KLVBitmapImage, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVBitmapImage,
-                              bitmap.OutVoid()))) {
-    bitmap.Reset();
-  }
+  if (FAILED(zorvel_cli::CreateHostBitmap(bitmap).hr)) bitmap.Reset();
   return bitmap;
 }
 
@@ -240,9 +153,11 @@ CallResult SlideHandle::ReadRegion(const RegionRequest& region, const ChannelSel
   if (!slide) return kClosed;
   ComPtr<IKLVBitmapImage> bitmap = TakeBitmap();
   if (!bitmap) return Failed(E_OUTOFMEMORY, "CoCreateInstance(bitmap)");
-  const LONG red = ChannelArgument(channels.red, channels);
-  const LONG green = ChannelArgument(channels.green, channels);
-  const LONG blue = ChannelArgument(channels.blue, channels);
+  const auto arguments = zorvel_cli::ChannelArguments({channels.red, channels.green, channels.blue},
+                                                      channels.hasFocus ? std::optional<std::int64_t>(channels.focus)
+                                                                        : std::nullopt);
+  if (!arguments) return Failed(E_INVALIDARG, "channel arguments (channels 0 to 65535 with a focal plane)");
+  const LONG red = (*arguments)[0], green = (*arguments)[1], blue = (*arguments)[2];
   const std::int64_t bandRows = GridRowsPerBand(cover, layout.bytesPerSample, kMaxBitmapBytes);
   for (std::int64_t row = cover.row0; row <= cover.row1; row += bandRows) {
     const std::int64_t lastRow = std::min(cover.row1, row + bandRows - 1);
@@ -253,7 +168,7 @@ CallResult SlideHandle::ReadRegion(const RegionRequest& region, const ChannelSel
     BitmapView view(bitmap.Get());
     const HRESULT locked = view.Lock();
     if (FAILED(locked)) return Failed(locked, "IKLVBitmapImage::LockBits");
-    const RenderedBitmap rendered{view.Bits(), view.stride, view.format == kPixelFormat48 ? 2 : 1,
+    const RenderedBitmap rendered{view.Bits(), view.stride, view.format == zorvel_cli::kFormatBgr48 ? 2 : 1,
                                   cover.column0 * kGridTile, row * kGridTile};
     const std::int64_t bandTop = std::max(cover.y0, row * kGridTile);
     const std::int64_t bandBottom = std::min(cover.y1, (lastRow + 1) * kGridTile);
@@ -299,7 +214,7 @@ CallResult SlideHandle::ReadSingleImage(LONG type, RgbImage& image) {
   image.width = view.width;
   image.height = view.height;
   image.rgb.resize(static_cast<size_t>(view.width) * static_cast<size_t>(view.height) * 3);
-  const RenderedBitmap rendered{view.Bits(), view.stride, view.format == kPixelFormat48 ? 2 : 1, 0, 0};
+  const RenderedBitmap rendered{view.Bits(), view.stride, view.format == zorvel_cli::kFormatBgr48 ? 2 : 1, 0, 0};
   const DestinationLayout layout{image.rgb.data(), static_cast<std::ptrdiff_t>(view.width) * 3, 3, 1};
   CopyRendered(rendered, 0, 0, view.width, view.height, layout, 0, 0);
   return {};
@@ -329,42 +244,11 @@ CallResult SlideHandle::ChannelPropertyText(LONG tag, LONG channel, std::string&
   return {};
 }
 
-CallResult SlideHandle::ReadAnnotations(std::vector<AnnotationRecord>& records) {
+CallResult SlideHandle::ReadAnnotations(zorvel_cli::SlideAnnotations& annotations) {
   std::shared_lock<std::shared_mutex> lock;
   const ComPtr<IKLVZorvel3> slide = Slide(lock);
   if (!slide) return kClosed;
-  VariantHolder holder;
-  HRESULT hr = slide->get_Properties(kAnnotationsKey, &holder.value);
-  if (FAILED(hr)) return Failed(hr, "get_Properties(" + std::to_string(kAnnotationsKey) + ")");
-  if (holder.value.vt != VT_DISPATCH || holder.value.pdispVal == nullptr) return {};
-  ComPtr<ISeSlideFlagProvider> provider;
-  hr = holder.value.pdispVal->QueryInterface(IID_ISeSlideFlagProvider, provider.OutVoid());
-  if (FAILED(hr)) return Failed(hr, "QueryInterface(ISeSlideFlagProvider)");
-  // The provider loads its records when a host connects; it is this call's own object.
-  hr = provider->ConnectToSlide(nullptr, nullptr);
-  if (FAILED(hr)) return Failed(hr, "ISeSlideFlagProvider::ConnectToSlide");
-  LONG count = 0;
-  hr = provider->get_DataCount(&count);
-  if (FAILED(hr)) return Failed(hr, "ISeSlideFlagProvider::get_DataCount");
-  for (LONG i = 0; i < count; ++i) {
-    ComPtr<IUnknown> item;
-    ComPtr<ISeSlideFlagDataRec> record;
-    hr = provider->get_Data(i, item.Out());
-    if (SUCCEEDED(hr)) hr = item ? item->QueryInterface(IID_ISeSlideFlagDataRec, record.OutVoid()) : E_POINTER;
-    if (FAILED(hr)) return Failed(hr, "ISeSlideFlagProvider::get_Data(" + std::to_string(i) + ")");
-    AnnotationRecord out;
-    BstrHolder kind;
-    VariantHolder attributes;
-    record->GetBoundRect(&out.left, &out.top, &out.right, &out.bottom);
-    hr = record->GetAttributes(&attributes.value, &kind.text);
-    if (FAILED(hr)) return Failed(hr, "ISeSlideFlagDataRec::GetAttributes(" + std::to_string(i) + ")");
-    out.kind = kind.Utf8();
-    ReadNameValuePairs(attributes.value, out.attributes);
-    records.push_back(std::move(out));
-  }
-  const CallResult markers = ReadTmaMarkers(provider.Get(), records);
-  provider->DisconnectFromSlide(VARIANT_FALSE);
-  return markers;
+  return zorvel_cli::ReadAnnotations(slide.Get(), annotations);
 }
 
 }  // namespace zorvel_py

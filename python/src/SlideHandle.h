@@ -15,6 +15,7 @@
 
 #include <zplatform/com_ptr.h>
 
+#include "AnnotationReader.h"
 #include "ModuleHost.h"
 #include "RegionLayout.h"
 
@@ -41,14 +42,6 @@ struct RgbImage {
   std::vector<std::uint8_t> rgb;
 };
 
-// One annotation as the module's flag records give it: its type name, bounding rectangle and the
-// attribute list (name, value as text) with caption, description, colours and points.
-struct AnnotationRecord {
-  std::string kind;
-  LONG left = 0, top = 0, right = 0, bottom = 0;  // level-0 pixels
-  std::vector<std::pair<std::string, std::string>> attributes;
-};
-
 class SlideHandle {
  public:
   // Loads the module (first use in the process) and opens `slideDir`; the slide's files are read by
@@ -68,7 +61,7 @@ class SlideHandle {
   CallResult ReadSingleImage(LONG type, RgbImage& image);
   CallResult SingleImageExists(LONG type, bool& exists);
   CallResult ChannelPropertyText(LONG tag, LONG channel, std::string& type, std::string& value);
-  CallResult ReadAnnotations(std::vector<AnnotationRecord>& records);
+  CallResult ReadAnnotations(zorvel_cli::SlideAnnotations& annotations);
 
  private:
   // The slide object while open; null after Close. Callers hold m_closing shared while they use it.

@@ -71,11 +71,36 @@ void ReadRegionInto(SlideHandle& slide, py::buffer target, LONG level, std::int6
   Unlocked([&] { return slide.ReadRegion(region, channels, layout); });
 }
 
-py::dict AnnotationDict(const AnnotationRecord& record) {
+py::object AttributeValue(const zorvel_cli::AnnotationAttribute& attribute) {
+  if (!attribute.isNumber) return py::str(attribute.text);
+  return py::int_(py::str(attribute.text));
+}
+
+py::dict Annotation(std::string kind, py::tuple bounds, py::list attributes) {
   py::dict out;
-  out["kind"] = record.kind;
-  out["bounds"] = py::make_tuple(record.left, record.top, record.right, record.bottom);
-  out["attributes"] = record.attributes;
+  out["kind"] = std::move(kind);
+  out["bounds"] = std::move(bounds);
+  out["attributes"] = std::move(attributes);
+  return out;
+}
+
+// Flag records and TMA markers as dicts of kind, bounds (level-0 pixels) and (name, value) pairs.
+py::list AnnotationList(const zorvel_cli::SlideAnnotations& annotations) {
+  py::list out;
+  for (const zorvel_cli::FlagRecord& flag : annotations.flags) {
+    py::list attributes;
+    for (const auto& attribute : flag.attributes) attributes.append(py::make_tuple(attribute.name, AttributeValue(attribute)));
+    out.append(Annotation(flag.kind, py::make_tuple(flag.left, flag.top, flag.right, flag.bottom), attributes));
+  }
+  for (const zorvel_cli::TmaMarker& marker : annotations.markers) {
+    py::list attributes;
+    attributes.append(py::make_tuple("Caption", marker.name));
+    attributes.append(py::make_tuple("Desc", marker.comment));
+    attributes.append(py::make_tuple("LineColor", marker.lineColor));
+    attributes.append(py::make_tuple("OuterDiameter", marker.outerDiameter));
+    attributes.append(py::make_tuple("InnerDiameter", marker.innerDiameter));
+    out.append(Annotation("TMAMarker", py::make_tuple(marker.x, marker.y, marker.x, marker.y), attributes));
+  }
   return out;
 }
 
@@ -143,10 +168,8 @@ PYBIND11_MODULE(_zorvel, m) {
                                    py::bytes(reinterpret_cast<const char*>(image.rgb.data()), image.rgb.size()));
            })
       .def("annotations", [](SlideHandle& self) {
-        std::vector<AnnotationRecord> records;
-        Unlocked([&] { return self.ReadAnnotations(records); });
-        py::list out;
-        for (const AnnotationRecord& record : records) out.append(AnnotationDict(record));
-        return out;
+        zorvel_cli::SlideAnnotations annotations;
+        Unlocked([&] { return self.ReadAnnotations(annotations); });
+        return AnnotationList(annotations);
       });
 }

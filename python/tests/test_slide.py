@@ -122,6 +122,7 @@ def test_channels_singles_and_annotations(make_test_slide):
     (lambda s: s.read_region((0, 0), 4, (10, 10)), E_INVALIDARG),
     (lambda s: s.read_region((0, 0), -1, (10, 10)), E_INVALIDARG),
     (lambda s: s.read_region((0, 0), 0, (-1, 10)), E_INVALIDARG),
+    (lambda s: s.read_region((0, 0), 0, (10, 10), focus=0, channels=(None, 1, 0)), E_INVALIDARG),
     (lambda s: s.read_tile_raw(0, 99, 0), None),
 ])
 def test_errors_carry_the_code(slide, call, code):

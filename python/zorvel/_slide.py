@@ -299,8 +299,6 @@ class ZorvelSlide:
         x, y = self._level_origin(location, level)
         width, height = self._level_dimensions[level]
         red, green, blue = self._channel_arguments(channels)
-        if focus is not None and not -999 <= int(focus) <= 31767:
-            raise ValueError("focus must be an offset from the middle plane between -999 and 31767")
         self._call("read_region_into", target, self._zoom_levels[level], x, y, width, height,
                    red, green, blue, None if focus is None else int(focus))
         return target
@@ -354,8 +352,7 @@ class ZorvelSlide:
 
 
 def _annotation(record):
-    attributes = {name: (value if name in ("Caption", "Desc") else _number(value, int))
-                  for name, value in record["attributes"]}
+    attributes = dict(record["attributes"])
     values = [value for _, value in record["attributes"]]
     count = attributes.get("PolygonPointCount") or 0
     start = len(values) - 2 * count

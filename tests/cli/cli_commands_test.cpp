@@ -46,7 +46,7 @@ TEST_P(UsageTest, ExitCodeAndMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, UsageTest,
-    testing::Values(UsageCase{"NoCommand", {}, 2}, UsageCase{"UnknownCommand", {"render", "SLIDE"}, 2},
+    testing::Values(UsageCase{"NoCommand", {}, 2}, UsageCase{"UnknownCommand", {"rendr", "SLIDE"}, 2},
                     UsageCase{"InfoWithoutSlide", {"info"}, 2}, UsageCase{"InfoTwoSlides", {"info", "SLIDE", "x"}, 2},
                     UsageCase{"PropsUnknownOption", {"props", "SLIDE", "--all"}, 2},
                     UsageCase{"PropWithoutTag", {"prop", "SLIDE"}, 2},

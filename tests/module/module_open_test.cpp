@@ -132,12 +132,12 @@ TEST(ZoomLevels, AbsentLevelsFallBackToAFinerOneWithTheLevelDifference) {
   SlideObject slide = NewSlideObject();
   ASSERT_EQ(Open(slide.ref.Get(), Slide("levels-0-1", "--width 2048 --height 1024 --levels 0,1")), S_OK);
   long difference = -1;
-  CWSIZoomImage* image = nullptr;
+  std::shared_ptr<const CWSIZoomImage> image;
   ASSERT_EQ(slide->GetAndOpenSmallestZoomlevelFound(3, false, difference, image), S_OK);
   EXPECT_EQ(difference, 2);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->GetZoomLevel(), 1);
-  EXPECT_EQ(slide->m_pCurrentZoomImage, image);
+  EXPECT_EQ(slide->m_pCurrentZoomImage, image.get());
   EXPECT_EQ(slide->m_normalZoomImages.count(3) + slide->m_normalZoomImages.count(2), 0u);
   EXPECT_EQ(slide->m_tileWidth, 256);
   EXPECT_EQ(slide->m_tileHeight, 256);
@@ -193,7 +193,7 @@ TEST_F(StopCode, EndsEveryWalkAtOnce) {
   slide->scripted[{3, false}] = DicomInteropDefines::WSI_E_STOP;
   slide->scripted[{3, true}] = DicomInteropDefines::WSI_E_STOP;
   long difference = -1;
-  CWSIZoomImage* image = nullptr;
+  std::shared_ptr<const CWSIZoomImage> image;
   EXPECT_EQ(slide->TryOpenZoomlevelFound(3, false), kStop);
   EXPECT_EQ(slide->TryOpenSmallestZoomlevelFound(3, true, difference), kStop);
   EXPECT_EQ(slide->TryOpenNormalOrExtendedSmallestZoomlevelFound(3), kStop);

@@ -20,3 +20,14 @@ int ReportUsage(std::string_view command, std::string_view message) {
 }
 
 }  // namespace zorvel_cli
+
+namespace zorvel_cli {
+
+int WritePictureFile(const std::filesystem::path& file, const DecodedImage& picture) {
+  std::string error;
+  if (WritePng(file, picture, error)) return kExitSuccess;
+  std::fprintf(stderr, "zorvel: cannot write '%s': %s\n", file.c_str(), error.c_str());
+  return kExitCallFailed;
+}
+
+}  // namespace zorvel_cli

@@ -19,3 +19,15 @@ int ReportFailedCall(std::string_view call, HRESULT hr);
 int ReportUsage(std::string_view command, std::string_view message);
 
 }  // namespace zorvel_cli
+
+#include <filesystem>
+
+#include "PngWriter.h"
+
+namespace zorvel_cli {
+
+// Writes `picture` as PNG; on failure prints "zorvel: cannot write 'FILE': WHY" and returns
+// kExitCallFailed.
+int WritePictureFile(const std::filesystem::path& file, const DecodedImage& picture);
+
+}  // namespace zorvel_cli

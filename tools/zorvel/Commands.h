@@ -13,5 +13,11 @@ int RunInfo(const Arguments& arguments);
 int RunProps(const Arguments& arguments);
 int RunProp(const Arguments& arguments);
 int RunTile(const Arguments& arguments);
+int RunRender(const Arguments& arguments);
+int RunThumbnail(const Arguments& arguments);
+int RunImage(const Arguments& arguments);
+int RunChannels(const Arguments& arguments);
+int RunAnnotations(const Arguments& arguments);
+int RunBench(const Arguments& arguments);
 
 }  // namespace zorvel_cli

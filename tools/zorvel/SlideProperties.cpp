@@ -69,3 +69,17 @@ PropertyLine ReadPropertyLine(IKLVZorvel* slide, LONG tag, const std::string& na
 }
 
 }  // namespace zorvel_cli
+
+namespace zorvel_cli {
+
+std::optional<long long> ReadIntegerProperty(IKLVZorvel* slide, LONG tag) {
+  VariantHolder value;
+  if (FAILED(ReadProperty(slide, tag, value.value))) return std::nullopt;
+  if (value.value.vt == VT_EMPTY || value.value.vt == VT_BSTR || (value.value.vt & VT_ARRAY) != 0) return std::nullopt;
+  VARIANT number;
+  VariantInit(&number);
+  if (FAILED(VariantChangeType(&number, &value.value, 0, VT_I8))) return std::nullopt;
+  return number.llVal;
+}
+
+}  // namespace zorvel_cli

@@ -28,3 +28,13 @@ PropertyLine ReadPropertyLine(IKLVZorvel* slide, LONG tag, const std::string& na
 HRESULT ReadProperty(IKLVZorvel* slide, LONG tag, VARIANT& value);
 
 }  // namespace zorvel_cli
+
+#include <optional>
+
+namespace zorvel_cli {
+
+// A whole-number property (I4, UI2, UI4 ...) as a number; empty when the call fails or the
+// value is not a number.
+std::optional<long long> ReadIntegerProperty(IKLVZorvel* slide, LONG tag);
+
+}  // namespace zorvel_cli
