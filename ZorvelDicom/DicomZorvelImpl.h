@@ -17,6 +17,8 @@
 
 #include "Com/ComObject.h"
 #include "Decoder/DicomGeneralUtils.h"
+#include "HugeCache/DecodedTileCache.h"
+#include "HugeCache/EncodedTileCache.h"
 #include "Slide/ZoomLevelWalks.h"
 
 struct RawTileSource;
@@ -248,6 +250,9 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   LONG m_tileStride = 0;        // bytes per line of a decoded tile in the output format
   LONG m_tileStrideNative = 0;  // the same in the format of the slide's real bit depth
   CCommonWSIMetadata m_metadata;
+  HugeCache::EncodedTileCache m_encodedCache;  // client of the process-wide encoded-tile cache
+  HugeCache::DecodedTileCache m_decodedCache;  // client of the process-wide decoded-tile cache
+  LONGLONG m_slideId = -1;                     // the path's number in the encoded cache
   // Whether this object's slide is counted among the open lossy or lossless slides, and which.
   enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;
   bool m_bSlideInitialised = false;  // InitSlideData made the decoder for the slide opened now
