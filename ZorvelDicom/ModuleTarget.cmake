@@ -70,6 +70,8 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/ProcessSettings.cpp
   ${_module_dir}/Pipeline/DirectorySourceAgent.cpp
   ${_module_dir}/Pipeline/SourceAgentHolder.cpp
+  ${_module_dir}/Pipeline/DirectorySourceAgentReadAhead.cpp
+  ${_module_dir}/Pipeline/ReadAheadPlanner.cpp
   ${_module_dir}/Pipeline/TileLoader.cpp
   ${_module_dir}/Pipeline/TileRef.cpp
   ${_module_dir}/Pipeline/ViewpartState.cpp
