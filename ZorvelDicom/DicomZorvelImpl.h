@@ -205,6 +205,7 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT LearnExtendedFocus();
   long RawFocus(LONG hostFocus) const;
   HRESULT OpenRawZoomLevel(long level, long focus);
+  bool TakeRawTileSource(long level, long focus, RawTileSource& source);
   HRESULT FindRawTileSource(long level, long focus, RawTileSource& source);
   bool SelectReadyRawLevel(long level, LONG hostFocus, RawTileSource& source, HRESULT& tileSizeCheck);
   HRESULT CheckRawTileSize(const CWSIZoomImage& image) const;
@@ -248,6 +249,10 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   LONG m_tileStride = 0;        // bytes per line of a decoded tile in the output format
   LONG m_tileStrideNative = 0;  // the same in the format of the slide's real bit depth
   CCommonWSIMetadata m_metadata;
+  // The scan-map ROI offset of m_metadata in tiles (batch coordinates are given with it), read
+  // once with the metadata instead of on every raw call.
+  LONG m_roiOffsetTilesX = 0;
+  LONG m_roiOffsetTilesY = 0;
   // Whether this object's slide is counted among the open lossy or lossless slides, and which.
   enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;
   bool m_bSlideInitialised = false;  // InitSlideData made the decoder for the slide opened now

@@ -22,6 +22,14 @@ HRESULT Report(int line, HRESULT hr, const char16_t* function) {
   return hr;
 }
 
+// The scan-map ROI offset in tiles: pixels shifted right by 8 as a signed number (floor division);
+// 0 when the metadata do not give it.
+LONG RoiOffsetInTiles(long (CCommonWSIMetadata::*getter)(uint32_t*) const, const CCommonWSIMetadata& metadata) {
+  uint32_t pixels = 0;
+  (metadata.*getter)(&pixels);
+  return static_cast<int32_t>(pixels) >> 8;
+}
+
 }  // namespace
 
 HRESULT CDicomZorvelImpl::OpenNativeZoomImgs(long level, bool extended) {
@@ -173,6 +181,8 @@ HRESULT CDicomZorvelImpl::InitSlideData() {
   const HRESULT hr = ComputeTileStrides(m_pCurrentZoomImage->IsUnmixedBrightfield());
   if (FAILED(hr)) return hr;
   m_metadata = m_spDirectorySource->GetKSLFProprietaryProperties();
+  m_roiOffsetTilesX = RoiOffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);
+  m_roiOffsetTilesY = RoiOffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetYPixels, m_metadata);
   return S_OK;
 }
 
