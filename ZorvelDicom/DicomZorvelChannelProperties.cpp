@@ -99,15 +99,14 @@ STDMETHODIMP CDicomZorvelImpl::GetChannelProperties(LONG ChannelPropTag, LONG Ch
   }
 }
 
-// Opens level 0 (extended focus first) when no request has opened a level yet. m_csSlide held.
+// Opens level 0 (extended focus first) when no request has opened a level yet; the caller reports
+// a failure. m_csSlide held.
 HRESULT CDicomZorvelImpl::OpenCurrentZoomImage() {
   if (m_pCurrentZoomImage != nullptr) return S_OK;
-  HRESULT hr = CreateDicomSource();
-  if (FAILED(hr)) return Report(783, hr);
+  const HRESULT hr = CreateDicomSource();
+  if (FAILED(hr)) return hr;
   long levelDifference = 0;
-  hr = TryOpenExtendedAndNormalSmallestZoomlevelFound(0, levelDifference);
-  if (FAILED(hr)) return Report(784, hr);
-  return S_OK;
+  return TryOpenExtendedAndNormalSmallestZoomlevelFound(0, levelDifference);
 }
 
 // The value of a tag that needs the slide; `value` starts VT_EMPTY. m_csSlide held, current image set.

@@ -14,6 +14,8 @@
 #include "DicomZorvelImpl.h"
 #include "ModuleLog.h"
 #include "OpenSlideCounters.h"
+#include "HugeCache/DecodedTileCache.h"
+#include "HugeCache/EncodedTileCache.h"
 #include "Pipeline/SourceAgentHolder.h"
 #include "Pipeline/TileLoader.h"
 #include "Pipeline/ViewpartState.h"
@@ -29,6 +31,7 @@ struct RegionSlide {
   std::shared_ptr<CDirectorySource> source;
   std::shared_ptr<DicomGeneralUtils::CDicomImageDecoder> decoder;  // null for uncompressed frames
   long difference = 0;                                      // d
+  int32_t zoomLevel = 0;                                    // the level read
   int32_t focusIndex = 0;                                   // library plane, -1 for extended focus
   int64_t levelWidth = 0, levelHeight = 0;                  // LW, LH
   int64_t tileWidth = 0, tileHeight = 0, gridWidth = 256, gridHeight = 256;
@@ -39,6 +42,9 @@ struct RegionSlide {
   bool tiledFull = true;
   bool cacheEncoded = false;
   bool highBitDepth = false;
+  HugeCache::EncodedTileCache* encodedCache = nullptr;  // the object's cache clients (null: none)
+  HugeCache::DecodedTileCache* decodedCache = nullptr;
+  int64_t decodedCacheStride = 0;  // line length of the tiles the decoded cache was set up for
 };
 
 namespace {
@@ -82,6 +88,22 @@ class CallScheduler {
 LONG ImageType(bool brightfield, USHORT bitsStored) {
   if (brightfield) return bitsStored <= 8 ? 1 : 2;
   return bitsStored <= 8 ? 4 : 6;
+}
+
+// The encoded tile from the encoded cache, else from the slide (then kept for lossy slides).
+HRESULT ReadFastTile(const RegionSlide& slide, int32_t x, int32_t y, int32_t channel,
+                     CDicomInteropBase::DeleteDelegatorPtr<unsigned char>& data, uint64_t& size) {
+  if (slide.encodedCache != nullptr) {
+    ULONG cached = 0;
+    data = slide.encodedCache->FindTile(slide.focusIndex, slide.zoomLevel, channel, y, x, cached);
+    size = cached;
+    if (cached != HugeCache::kTileNotFound) return S_OK;
+  }
+  const HRESULT hr = Pipeline::TileLoader::GetEncodedSourceTile(*slide.image, slide.focusIndex, x, y, channel, data, size);
+  if (SUCCEEDED(hr) && slide.cacheEncoded && slide.encodedCache != nullptr) {
+    slide.encodedCache->AddTile(slide.focusIndex, slide.zoomLevel, channel, y, x, data, static_cast<ULONG>(size));
+  }
+  return hr;
 }
 
 // One decode and one placement stage per hardware thread.
@@ -160,6 +182,7 @@ HRESULT CDicomZorvelImpl::ChooseRegionImage(LONG magnification, const Render::Ch
   slide.source = m_spDirectorySource;
   slide.decoder = m_pDecoder && m_pDecoder->IsSupported() ? m_pDecoder : nullptr;
   slide.difference = difference;
+  slide.zoomLevel = static_cast<int32_t>(level);
   slide.focusIndex = useExtended ? -1 : 0;
   if (focusPlane) {
     const int64_t plane = int64_t{m_zeroFocusLevel} - kFocusCodeBase + channels.focusCode;
@@ -181,6 +204,11 @@ HRESULT CDicomZorvelImpl::ChooseRegionImage(LONG magnification, const Render::Ch
   slide.tiledFull = m_bTiledFull;
   slide.highBitDepth = m_bHighBitDepthOutput;
   slide.cacheEncoded = !OpenSlideCounters::IsLosslessTransferSyntax(slide.image->GetTransferSyntax());
+  if (m_decodedCache.IsInitialised()) {
+    slide.encodedCache = &m_encodedCache;
+    slide.decodedCache = &m_decodedCache;
+    slide.decodedCacheStride = m_tileStride;
+  }
   return S_OK;
 }
 
@@ -258,6 +286,12 @@ bool TakesFastPath(const RegionSlide& slide, const RegionPlan& plan) {
          !plan.reduce && (c.x2 + 1) * r.gridWidth <= r.levelWidth && (c.y2 + 1) * r.gridHeight <= r.levelHeight;
 }
 
+// The decoded cache holds tiles of the layout it was set up with (output sample size at opening).
+HugeCache::DecodedTileCache* DecodedCacheFor(const RegionSlide& slide, const RegionPlan& plan) {
+  const int64_t stride = RoundUp4(slide.tileWidth * slide.samples * plan.sourceBytes);
+  return stride == slide.decodedCacheStride ? slide.decodedCache : nullptr;
+}
+
 }  // namespace
 
 STDMETHODIMP CDicomZorvelImpl::GetImage(LONG x1, LONG y1, LONG x2, LONG y2, LONG Magnification, LONG RedChn,
@@ -290,16 +324,14 @@ STDMETHODIMP CDicomZorvelImpl::GetImage(LONG x1, LONG y1, LONG x2, LONG y2, LONG
   }
 }
 
-// One tile that maps one-to-one onto the bitmap, decoded straight into the host's pixels.
+// One tile that maps one-to-one onto the bitmap: copied from the decoded cache, or decoded
+// straight into the host's pixels from the encoded cache or the slide.
 HRESULT CDicomZorvelImpl::RenderFastTile(IKLVBitmapImage* picture, const RegionSlide& slide, const RegionPlan& plan) {
   const auto& r = plan.request;
-  CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data;
-  uint64_t size = 0;
-  HRESULT hr = Pipeline::TileLoader::GetEncodedSourceTile(*slide.image, slide.focusIndex, static_cast<int32_t>(r.x1),
-                                                          static_cast<int32_t>(r.y1), plan.channels.first, data, size);
-  if (FAILED(hr)) return Report(2542, hr);
+  const auto x = static_cast<int32_t>(r.x1), y = static_cast<int32_t>(r.y1);
+  const int32_t channel = plan.channels.first;
   Bitmap2 bitmap;
-  hr = QueryBitmap2(picture, bitmap);
+  HRESULT hr = QueryBitmap2(picture, bitmap);
   if (FAILED(hr)) return hr;
   LONG stride = 0;
   const auto width = static_cast<LONG>(r.gridWidth), height = static_cast<LONG>(r.gridHeight);
@@ -310,7 +342,20 @@ HRESULT CDicomZorvelImpl::RenderFastTile(IKLVBitmapImage* picture, const RegionS
   BYTE* bits = nullptr;
   hr = lock.RWLockBitsForNative(bitmap.p, locked, bits);
   if (FAILED(hr)) return hr;
-  if (bits == nullptr || locked < static_cast<ULONG>(stride) * static_cast<ULONG>(height)) return Report(2549, E_FAIL);
+  const size_t tileBytes = static_cast<size_t>(stride) * static_cast<size_t>(height);
+  if (bits == nullptr || locked < tileBytes) return Report(2549, E_FAIL);
+  if (HugeCache::DecodedTileCache* cache = DecodedCacheFor(slide, plan)) {
+    if (const unsigned char* slot = cache->Find(slide.focusIndex, slide.zoomLevel, channel, y, x, true)) {
+      std::memcpy(bits, slot, tileBytes);
+      cache->Release(slot);
+      return S_OK;
+    }
+    if (cache->IsPending(slide.focusIndex, slide.zoomLevel, channel, y, x)) return kTileBeingDecoded;
+  }
+  CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data;
+  uint64_t size = 0;
+  hr = ReadFastTile(slide, x, y, channel, data, size);
+  if (FAILED(hr)) return Report(2542, hr);
   if (data == nullptr || size == 0) {
     std::memset(bits, plan.backgroundByte, locked);
     return S_OK;
@@ -340,6 +385,7 @@ Render::RegionTiles DescribeTiles(const RegionSlide& slide, const RegionPlan& pl
   tiles.tileStride = RoundUp4(slide.tileWidth * slide.samples * plan.sourceBytes);
   tiles.tileStrideNative = plan.reduce ? RoundUp4(slide.tileWidth * slide.samples * 2) : tiles.tileStride;
   tiles.decoder = slide.decoder.get();
+  tiles.decodedCache = DecodedCacheFor(slide, plan);
   tiles.frame = {slide.tileWidth, slide.tileHeight, slide.samples, slide.bitsStored > 8 ? 2 : 1};
   return tiles;
 }
@@ -352,13 +398,15 @@ std::shared_ptr<Pipeline::ViewpartState> MakeViewRequest(const RegionSlide& slid
       slide.image, slide.source);
   source.directorySource = slide.source.get();
   source.focus = slide.focusIndex;
-  source.zoomLevel = static_cast<int32_t>(slide.image->GetZoomLevel());
+  source.zoomLevel = slide.zoomLevel;
   source.firstChannel = plan.channels.first;
   source.lastChannel = plan.channels.last;
   source.firstColumn = plan.clipped.c0;
   source.lastColumn = plan.clipped.c1;
   source.firstRow = plan.clipped.r0;
   source.lastRow = plan.clipped.r1;
+  source.encodedCache = slide.encodedCache;
+  source.decodedCache = DecodedCacheFor(slide, plan);
   return Pipeline::ViewpartState::MakeView(std::move(source), &targets, slide.tiledFull, slide.cacheEncoded);
 }
 

@@ -17,6 +17,8 @@
 
 #include "Com/ComObject.h"
 #include "Decoder/DicomGeneralUtils.h"
+#include "HugeCache/DecodedTileCache.h"
+#include "HugeCache/EncodedTileCache.h"
 #include "Slide/ZoomLevelWalks.h"
 
 struct RawTileSource;
@@ -253,6 +255,9 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   // once with the metadata instead of on every raw call.
   LONG m_roiOffsetTilesX = 0;
   LONG m_roiOffsetTilesY = 0;
+  HugeCache::EncodedTileCache m_encodedCache;  // client of the process-wide encoded-tile cache
+  HugeCache::DecodedTileCache m_decodedCache;  // client of the process-wide decoded-tile cache
+  LONGLONG m_slideId = -1;                     // the path's number in the encoded cache
   // Whether this object's slide is counted among the open lossy or lossless slides, and which.
   enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;
   bool m_bSlideInitialised = false;  // InitSlideData made the decoder for the slide opened now

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "DicomZorvelImpl.h"
+#include "HugeCache/CacheBudgets.h"
 #include "ModuleLog.h"
 #include "OpenSlideCounters.h"
+#include "ProcessSettings.h"
 #include "Pipeline/SourceAgentHolder.h"
 #include "Slide/FocusPlanes.h"
 
@@ -170,16 +172,28 @@ HRESULT CDicomZorvelImpl::CalculateZStackFirstLevel(long& firstLevel) {
   return S_OK;
 }
 
-// Runs once per opened slide: the decoder it makes first marks the slide initialised, so a later
-// failure is reported by this opening only and later openings do not run it again.
-// The cache set-up (budgets, slide id, decoded-cache geometry) is not part of this build yet.
+// Runs once per opened slide: decoder, cache budgets and clients, slide id, metadata. The decoder
+// it makes first marks the slide initialised, so a later failure is reported by this opening only
+// and later openings do not run it again.
 HRESULT CDicomZorvelImpl::InitSlideData() {
-  m_pDecoder = std::make_shared<DicomGeneralUtils::CDicomImageDecoder>(m_pCurrentZoomImage->GetTransferSyntax());
+  const long transferSyntax = m_pCurrentZoomImage->GetTransferSyntax();
+  m_pDecoder = std::make_shared<DicomGeneralUtils::CDicomImageDecoder>(transferSyntax);
   m_bSlideInitialised = true;
   m_bTiledFull = m_pCurrentZoomImage->IsTiledFull();
+  const CacheSettings cache = ProcessSettings::Instance().Cache();
+  ULONGLONG decodedBudget = 0, encodedBudget = 0;
+  HugeCache::ComputeCacheBudgets(decodedBudget, encodedBudget, !OpenSlideCounters::IsLosslessTransferSyntax(transferSyntax),
+                                 cache.divisor, cache.decodedMultiplier, cache.encodedMultiplier, cache.share,
+                                 cache.threshold, cache.cap);
   CountSlideAsOpen();
-  const HRESULT hr = ComputeTileStrides(m_pCurrentZoomImage->IsUnmixedBrightfield());
+  HRESULT hr = ComputeTileStrides(m_pCurrentZoomImage->IsUnmixedBrightfield());
   if (FAILED(hr)) return hr;
+  m_slideId = m_encodedCache.Register(m_strSlidePath);
+  HugeCache::EncodedTileCache::SetBudget(encodedBudget);
+  hr = m_decodedCache.Init(m_strSlidePath, static_cast<ULONGLONG>(m_tileHeight) * static_cast<ULONGLONG>(m_tileStride),
+                           decodedBudget);
+  if (FAILED(hr)) return Report(319, hr, u"CDicomZorvelImpl::InitSlideData");
+  HugeCache::SetLastAvailableMemory(HugeCache::GetAvailableCacheMemory());
   m_metadata = m_spDirectorySource->GetKSLFProprietaryProperties();
   m_roiOffsetTilesX = RoiOffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);
   m_roiOffsetTilesY = RoiOffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetYPixels, m_metadata);
@@ -219,9 +233,8 @@ void CDicomZorvelImpl::CountSlideAsOpen() {
 void CDicomZorvelImpl::UncountSlide() {
   std::lock_guard slide(m_csSlide);
   if (m_countedAs == SlideCount::None) return;
-  // When the last lossy slide goes while lossless ones stay, the cache budgets are to be
-  // recomputed; the caches are not part of this build yet.
-  OpenSlideCounters::Instance().Remove(m_countedAs == SlideCount::Lossless);
+  // When the last lossy slide goes while lossless ones stay, the budgets get the lossless shift.
+  if (OpenSlideCounters::Instance().Remove(m_countedAs == SlideCount::Lossless)) HugeCache::RecomputeCacheBudgets();
   m_countedAs = SlideCount::None;
 }
 

@@ -131,7 +131,11 @@ void CDicomZorvelImpl::LeaveAgent() {
     std::lock_guard slide(m_csSlide);
     source = m_spDirectorySource;
   }
-  Pipeline::SourceAgentHolder::Instance().Leave(source.get(), m_bAbort);
+  // The agent ended with its last user: no slide is open, the shared caches are emptied.
+  if (Pipeline::SourceAgentHolder::Instance().Leave(source.get(), m_bAbort)) {
+    HugeCache::EncodedTileCache::Clear();
+    HugeCache::ScatteredDecodedCache::Clear();
+  }
 }
 
 // The last user of the path closes the source; this object's reference goes either way.

@@ -23,6 +23,23 @@ target_include_directories(ZorvelDicomDecoder PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomDecoder
   PUBLIC Zorvel::CommonInterface Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils)
 
+# The tile caches: scattered cache, encoded and decoded tile caches, slabs, budgets, memory monitor,
+# reallocation agent, and the open-slide counters the budgets depend on.
+add_library(ZorvelDicomHugeCache STATIC
+  ${_module_dir}/HugeCache/Slab.cpp
+  ${_module_dir}/HugeCache/ScatteredCache.cpp
+  ${_module_dir}/HugeCache/EncodedTileCache.cpp
+  ${_module_dir}/HugeCache/ScatteredDecodedCache.cpp
+  ${_module_dir}/HugeCache/SlabPartition.cpp
+  ${_module_dir}/HugeCache/DecodedTileCache.cpp
+  ${_module_dir}/HugeCache/PartitionResize.cpp
+  ${_module_dir}/HugeCache/ReallocationAgent.cpp
+  ${_module_dir}/HugeCache/CacheBudgets.cpp
+  ${_module_dir}/HugeCache/MemoryMonitor.cpp
+  ${_module_dir}/OpenSlideCounters.cpp)
+target_include_directories(ZorvelDicomHugeCache PUBLIC ${_module_dir})
+target_link_libraries(ZorvelDicomHugeCache PUBLIC Zorvel::Platform Zorvel::SeUtils DicomInterop)
+
 # Everything of the module but its exports, as objects, so that white-box tests can link the same code.
 add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/ModuleObject.cpp
@@ -50,10 +67,11 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/Slide/SlideIdScan.cpp
   ${_module_dir}/LiveObjectRegistry.cpp
   ${_module_dir}/DirectorySourceRegistry.cpp
-  ${_module_dir}/OpenSlideCounters.cpp
   ${_module_dir}/ProcessSettings.cpp
   ${_module_dir}/Pipeline/DirectorySourceAgent.cpp
   ${_module_dir}/Pipeline/SourceAgentHolder.cpp
+  ${_module_dir}/Pipeline/DirectorySourceAgentReadAhead.cpp
+  ${_module_dir}/Pipeline/ReadAheadPlanner.cpp
   ${_module_dir}/Pipeline/TileLoader.cpp
   ${_module_dir}/Pipeline/TileRef.cpp
   ${_module_dir}/Pipeline/ViewpartState.cpp
@@ -64,7 +82,7 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/Annotations/AnnotationRecords.cpp)
 target_include_directories(ZorvelDicomCore PUBLIC ${_module_dir})
 target_link_libraries(ZorvelDicomCore PUBLIC
-  ZorvelDicomSlideLogic ZorvelDicomRender ZorvelDicomDecoder Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
+  ZorvelDicomSlideLogic ZorvelDicomRender ZorvelDicomDecoder ZorvelDicomHugeCache Zorvel::TypeLib Zorvel::DicomHeaders Zorvel::Platform Zorvel::SeUtils DicomInterop
   Threads::Threads)
 # The outside components register their classes when loaded; the module loads them with itself.
 if(TARGET Zorvel::Components)

@@ -1,5 +1,5 @@
 # Looks up the Debian-packaged dependencies and offers them as imported targets:
-# Zorvel::GDCM, Zorvel::TurboJPEG, Zorvel::OpenJPEG, TBB::tbb, PNG::PNG, Threads::Threads.
+# Zorvel::GDCM, Zorvel::TurboJPEG, Zorvel::OpenJPEG, Zorvel::HttpLib, TBB::tbb, PNG::PNG, Threads::Threads.
 find_package(Threads REQUIRED)
 find_package(TBB REQUIRED)
 find_package(PNG REQUIRED)
@@ -8,6 +8,9 @@ pkg_check_modules(ZORVEL_TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 pkg_check_modules(ZORVEL_OPENJPEG REQUIRED IMPORTED_TARGET libopenjp2)
 add_library(Zorvel::TurboJPEG ALIAS PkgConfig::ZORVEL_TURBOJPEG)
 add_library(Zorvel::OpenJPEG ALIAS PkgConfig::ZORVEL_OPENJPEG)
+# zorvel serve's HTTP server and its tests' client.
+pkg_check_modules(ZORVEL_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+add_library(Zorvel::HttpLib ALIAS PkgConfig::ZORVEL_HTTPLIB)
 
 # Debian's GDCMConfig.cmake references tools the -dev package does not ship, so the
 # libraries are located directly.

@@ -38,4 +38,5 @@ show bench "$slide_dir" --regions 48 --size 1024 --threads 2
 
 echo
 echo "Pictures: $build_dir/sample-thumbnail.png, $build_dir/sample-region.png, $build_dir/sample-label.png"
+echo "To look at the slide in a browser: $zorvel serve $slide_dir --port 8080   (then open http://127.0.0.1:8080/)"
 [ "$failed" -eq 0 ] || { echo "$failed step(s) failed."; exit 1; }

@@ -9,6 +9,7 @@ packages=(
   libgdcm-dev libturbojpeg0-dev libopenjp2-7-dev libtbb-dev libpng-dev
   python3-pydicom python3-numpy python3-pil dicom3tools
   locales
+  libcpp-httplib-dev chromium
 )
 
 missing=()
@@ -18,14 +19,25 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+# Node.js and npm (for the viewer's OpenSeadragon and its browser test) come from Debian unless a
+# node with npm is already on the machine.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(nodejs npm)
 fi
 
-echo "Installing Debian packages: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing Debian packages: ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+  fi
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" < /dev/null
 fi
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" < /dev/null
+
+# The viewer page's npm packages, exactly as locked; fetched again only when the lock changed.
+web_dir=$(cd "$(dirname "$0")/../tools/zorvel/serve/web" && pwd)
+if [ ! -f "$web_dir/node_modules/.package-lock.json" ] || \
+    [ "$web_dir/package-lock.json" -nt "$web_dir/node_modules/.package-lock.json" ]; then
+  (cd "$web_dir" && npm ci --no-audit --no-fund --loglevel=error)
+fi

@@ -7,6 +7,8 @@
 
 #include <winbase.h>
 
+#include "HugeCache/DecodedTileCache.h"
+#include "HugeCache/EncodedTileCache.h"
 #include "Pipeline/ViewpartState.h"
 
 namespace Pipeline {
@@ -51,6 +53,7 @@ DirectorySourceAgent* DirectorySourceAgent::RemoveSource(CDirectorySource* sourc
   std::lock_guard lock(m_stateLock);
   if (!abort && --m_users <= 0) m_stopping = true;
   m_sources.erase(source);
+  m_records.erase(source);
   if (m_failed) return this;
   if (!m_stopping) return nullptr;
   m_wake.set();
@@ -60,6 +63,7 @@ DirectorySourceAgent* DirectorySourceAgent::RemoveSource(CDirectorySource* sourc
 void DirectorySourceAgent::ForgetSource(CDirectorySource* source) {
   std::lock_guard lock(m_stateLock);
   m_sources.erase(source);
+  m_records.erase(source);
   m_closedSources.insert(source);
   m_wake.set();
 }
@@ -99,10 +103,16 @@ void DirectorySourceAgent::MainLoop() {
     const std::shared_ptr<ViewpartState> request = TakeIn(stopping);
     if (stopping) return;
     if (request) {
-      ServeView(request);
+      if (request->kind == ViewpartState::ViewRequest) {
+        ServeView(request);
+      } else if (m_opensInProgress.load() > 0) {
+        WaitForWork(true);  // read-ahead gives way to a level being opened
+      } else {
+        ServePreload(request);
+      }
       continue;
     }
-    WaitForWork(false);
+    if (!ReadAheadStep()) WaitForWork(m_pendingTiles);
   }
 }
 
@@ -110,22 +120,59 @@ std::shared_ptr<ViewpartState> DirectorySourceAgent::TakeIn(bool& stopping) {
   std::lock_guard state(m_stateLock);
   std::lock_guard stack(m_stackLock);
   std::shared_ptr<ViewpartState> posted;
-  while (Concurrency::try_receive(m_requests, posted)) m_stack.push_back(std::move(posted));
+  while (Concurrency::try_receive(m_requests, posted)) {
+    RecordView(*posted);
+    m_stack.push_back(std::move(posted));
+  }
   for (auto& request : m_stack) {
     if (m_closedSources.count(request->source.directorySource) != 0) request->Finish(E_FAIL);
   }
   m_closedSources.clear();
-  std::erase_if(m_stack, [](const auto& request) { return request->IsFinished(); });
+  // Read-ahead requests end when they have handed out their last tile or were cancelled.
+  std::erase_if(m_stack, [](const auto& request) {
+    return request->IsFinished() || request->kind == ViewpartState::Cancelled ||
+           (request->kind == ViewpartState::TilePreload && request->IsDone());
+  });
   stopping = m_stopping;
-  const auto serving = std::find_if(m_stack.rbegin(), m_stack.rend(), [](const auto& r) { return !r->IsDone(); });
+  m_pendingTiles = false;
+  for (const auto& request : m_stack) m_pendingTiles = m_pendingTiles || request->HasPending();
+  const auto serving = std::find_if(m_stack.rbegin(), m_stack.rend(), [](const auto& r) {
+    return !r->IsDone() || (r->HasPending() && !r->IsFinished());
+  });
   return serving == m_stack.rend() ? nullptr : *serving;
 }
 
-// One step of a view request: the next tile is read and handed on.
+// One step of a view request: tiles that another request finished decoding meanwhile go on to
+// placement; then the next tile comes from the decoded cache, the encoded cache or the slide.
 void DirectorySourceAgent::ServeView(const std::shared_ptr<ViewpartState>& request) {
+  for (const PendingTile& tile : request->TakePending()) LoadTile(request, tile.column, tile.row, tile.channel);
+  if (request->IsDone()) return;
   const int32_t channel = request->currentChannel;
   int32_t column = 0, row = 0;
   request->NextTile(column, row);
+  LoadTile(request, column, row, channel);
+}
+
+void DirectorySourceAgent::LoadTile(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row,
+                                    int32_t channel) {
+  const ViewpartState::Source& s = request->source;
+  if (HugeCache::DecodedTileCache* decoded = s.decodedCache) {
+    if (const unsigned char* slot = decoded->Find(s.focus, s.zoomLevel, channel, row, column, true)) {
+      RequestTargets& targets = *request->targets;
+      const uint32_t index = targets.NextSecondStage();
+      Concurrency::send(targets.secondStage[index], TileRef(request, column, row, channel, decoded, slot, index));
+      return;
+    }
+    if (decoded->IsPending(s.focus, s.zoomLevel, channel, row, column)) {
+      request->AddPending({channel, column, row});
+      return;
+    }
+  }
+  if (s.encodedCache != nullptr) {
+    ULONG size = 0;
+    HugeCache::EncodedTile data = s.encodedCache->FindTile(s.focus, s.zoomLevel, channel, row, column, size);
+    if (size != HugeCache::kTileNotFound) return TileLoader::Deliver(request, column, row, channel, data, size);
+  }
   m_loader.AddRequest(m_readLimit, request, column, row, channel);
 }
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -15,6 +16,7 @@
 #include <agents.h>
 #include <windef.h>
 
+#include "Pipeline/SlideRecord.h"
 #include "Pipeline/TileLoader.h"
 
 class CDirectorySource;
@@ -64,7 +66,16 @@ class DirectorySourceAgent final : public Concurrency::agent {
   // Moves posted requests onto the stack and drops finished ones; the request to serve, or null.
   std::shared_ptr<ViewpartState> TakeIn(bool& stopping);
   void ServeView(const std::shared_ptr<ViewpartState>& request);
+  void LoadTile(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row, int32_t channel);
   void WaitForWork(bool pendingTiles);
+  // Read-ahead (DirectorySourceAgentReadAhead.cpp). State lock held: a view taken in is recorded
+  // and cancels the tile read-ahead of its slide.
+  void RecordView(const ViewpartState& view);
+  // With nothing to serve: one step of read-ahead around the last view. False when none is left.
+  bool ReadAheadStep();
+  bool ChunkReadAheadStep(SlideRecord& record);
+  bool PlanTileReadAhead(CDirectorySource* slide, SlideRecord& record);
+  void ServePreload(const std::shared_ptr<ViewpartState>& request);
   // Ends every request the agent holds or is yet to take in; no request is taken in afterwards.
   void EndAll(HRESULT hr);
 
@@ -72,10 +83,13 @@ class DirectorySourceAgent final : public Concurrency::agent {
   Concurrency::event m_wake;
   std::mutex m_stateLock;
   std::set<CDirectorySource*> m_sources;  // slides with a record (not owned)
+  std::map<CDirectorySource*, SlideRecord> m_records;  // the last view of each slide
+  CDirectorySource* m_recentSlide = nullptr;           // viewed last
   std::set<CDirectorySource*> m_closedSources;  // closed with requests possibly queued (not owned)
   std::mutex m_stackLock;
   std::vector<std::shared_ptr<ViewpartState>> m_stack;  // newest last; guarded by the stack lock
   bool m_closed = false;                                // guarded by the stack lock
+  bool m_pendingTiles = false;  // a request waits for another's decoding (agent thread only)
   TileLoader m_loader;
   LONG m_users = 0;
   std::atomic<LONG>& m_opensInProgress;

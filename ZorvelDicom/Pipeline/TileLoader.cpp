@@ -3,6 +3,7 @@
 
 #include <WSIZoomImage.h>
 
+#include "HugeCache/EncodedTileCache.h"
 #include "ModuleLog.h"
 #include "Pipeline/ViewpartState.h"
 
@@ -61,7 +62,11 @@ void TileLoader::ReadTile(const std::shared_ptr<ViewpartState>& request, int32_t
   uint64_t size = 0;
   const auto& s = request->source;
   const HRESULT hr = GetEncodedSourceTile(*s.zoomImage, s.focus, column, row, channel, data, size);
-  if (FAILED(hr)) request->RecordError(hr);
+  if (FAILED(hr)) {
+    request->RecordError(hr);
+  } else if (request->cacheEncoded && s.encodedCache != nullptr) {
+    s.encodedCache->AddTile(s.focus, s.zoomLevel, channel, row, column, data, static_cast<ULONG>(size));
+  }
   Deliver(request, column, row, channel, std::move(data), size);
 }
 

@@ -1,10 +1,15 @@
-// A decoded tile on its way from a decode stage to placement and completion, or the address of a
-// tile that has nothing to place (missing from the slide, or deferred). Copies share one handle;
-// the last copy frees the tile's bytes. Reference counts are atomic: copies die on any thread.
+// A decoded tile on its way from a decode stage to placement and completion: bytes of its own or a
+// pinned slot of the decoded-tile cache; or the address of a tile with nothing to place (missing
+// from the slide, or deferred). Copies share one handle; the last copy frees the bytes or gives
+// the pin back. Reference counts are atomic: copies die on any thread.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+
+namespace HugeCache {
+class DecodedTileCache;
+}
 
 namespace Pipeline {
 
@@ -18,11 +23,13 @@ class TileRef {
   // A tile with bytes of its own (nullptr: none, the tile is missing or its read failed).
   TileRef(std::shared_ptr<ViewpartState> request, int32_t column, int32_t row, int32_t channel,
           std::unique_ptr<uint8_t[]> bytes, uint32_t blockIndex);
+  // A tile in a slot of the decoded-tile cache, pinned once for this reference.
+  TileRef(std::shared_ptr<ViewpartState> request, int32_t column, int32_t row, int32_t channel,
+          HugeCache::DecodedTileCache* cache, const uint8_t* slot, uint32_t blockIndex);
 
   bool valid() const { return m_handle != nullptr; }
-  const uint8_t* bytes() const { return m_handle->bytes.get(); }
-  uint8_t* mutableBytes() const { return m_handle->bytes.get(); }
-  bool hasBytes() const { return valid() && m_handle->bytes != nullptr; }
+  const uint8_t* bytes() const { return m_handle->slot != nullptr ? m_handle->slot : m_handle->bytes.get(); }
+  bool hasBytes() const { return valid() && bytes() != nullptr; }
   int32_t column() const { return m_handle->column; }
   int32_t row() const { return m_handle->row; }
   int32_t channel() const { return m_handle->channel; }
@@ -36,6 +43,12 @@ class TileRef {
     int32_t column = 0, row = 0, channel = 0;
     std::unique_ptr<uint8_t[]> bytes;
     uint32_t blockIndex = kNothingToPlace;
+    HugeCache::DecodedTileCache* cache = nullptr;  // holds the pin of slot
+    const uint8_t* slot = nullptr;
+    Handle() = default;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle();
   };
   std::shared_ptr<Handle> m_handle;
 };

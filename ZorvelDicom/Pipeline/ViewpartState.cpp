@@ -133,6 +133,11 @@ void ViewpartState::AddPending(const PendingTile& tile) {
   m_pending.push_back(tile);
 }
 
+bool ViewpartState::HasPending() {
+  std::lock_guard lock(m_lock);
+  return !m_pending.empty();
+}
+
 std::vector<PendingTile> ViewpartState::TakePending() {
   std::lock_guard lock(m_lock);
   return std::move(m_pending);

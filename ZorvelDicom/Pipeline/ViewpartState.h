@@ -19,6 +19,10 @@
 
 class CDirectorySource;
 class CWSIZoomImage;
+namespace HugeCache {
+class EncodedTileCache;
+class DecodedTileCache;
+}  // namespace HugeCache
 
 namespace Pipeline {
 
@@ -50,6 +54,8 @@ struct ViewpartState {
     int32_t zoomLevel = 0;
     int32_t firstChannel = 0, lastChannel = -1;
     int64_t firstColumn = 0, lastColumn = -1, firstRow = 0, lastRow = -1;
+    HugeCache::EncodedTileCache* encodedCache = nullptr;  // the maker's caches (null: none)
+    HugeCache::DecodedTileCache* decodedCache = nullptr;
   };
 
   // A view request: every tile of the rectangle and channel range goes to the targets.
@@ -82,6 +88,7 @@ struct ViewpartState {
 
   void AddPending(const PendingTile& tile);
   std::vector<PendingTile> TakePending();
+  bool HasPending();
 
   Kind kind = ViewRequest;
   Source source;

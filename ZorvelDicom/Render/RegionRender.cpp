@@ -8,6 +8,7 @@
 #include <ppl.h>
 
 #include "Decoder/DicomGeneralUtils.h"
+#include "HugeCache/DecodedTileCache.h"
 #include "ModuleLog.h"
 
 namespace Render {
@@ -69,8 +70,44 @@ HRESULT RegionRender::Result(HRESULT requestError) const {
   return m_lastDecode;
 }
 
-// Decoded bytes of its own, or none when the tile cannot be decoded (it is then background).
+// The decoded-cache slot of the tile: found finished, reserved for decoding here, deferred while
+// another request decodes it (nothing to place now; the agent sends it again), or no slot at all.
 Pipeline::TileRef RegionRender::Decode(const Pipeline::SourceTileData& tile) {
+  HugeCache::DecodedTileCache* cache = m_tiles.decodedCache;
+  if (cache == nullptr) return DecodeOwned(tile);
+  const auto& s = tile.request->source;
+  unsigned char* slot = nullptr;
+  switch (cache->Reserve(s.focus, s.zoomLevel, tile.channel, tile.row, tile.column, slot)) {
+    case HugeCache::DecodedTileCache::kReserveFinished:
+      return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, cache, slot, tile.decoderIndex);
+    case HugeCache::DecodedTileCache::kReservePending:
+      tile.request->AddPending({tile.channel, tile.column, tile.row});
+      return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, nullptr, Pipeline::kNothingToPlace);
+    case HugeCache::DecodedTileCache::kReserveNew: return DecodeIntoSlot(tile, slot);
+    default: return DecodeOwned(tile);
+  }
+}
+
+Pipeline::TileRef RegionRender::DecodeIntoSlot(const Pipeline::SourceTileData& tile, unsigned char* slot) {
+  HugeCache::DecodedTileCache* cache = m_tiles.decodedCache;
+  HRESULT hr = E_FAIL;
+  try {
+    hr = DecodeInto(tile, slot);
+  } catch (...) {
+    hr = E_OUTOFMEMORY;
+  }
+  NoteDecode(hr);
+  if (hr != S_OK) {
+    cache->Release(slot);  // released unfinished: the slot is emptied
+    return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, nullptr, tile.decoderIndex);
+  }
+  const auto& s = tile.request->source;
+  cache->MarkComplete(s.focus, s.zoomLevel, tile.channel, tile.row, tile.column);
+  return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, cache, slot, tile.decoderIndex);
+}
+
+// Decoded bytes of its own, or none when the tile cannot be decoded (it is then background).
+Pipeline::TileRef RegionRender::DecodeOwned(const Pipeline::SourceTileData& tile) {
   std::unique_ptr<uint8_t[]> bytes;
   HRESULT hr = S_OK;
   try {
@@ -79,13 +116,16 @@ Pipeline::TileRef RegionRender::Decode(const Pipeline::SourceTileData& tile) {
   } catch (...) {
     hr = E_OUTOFMEMORY;
   }
-  m_lastDecode = hr;
-  if (hr != S_OK) {
-    SeGetErrorLogFile()->LogError(kSource, kDecodeLine, hr, kDecodeStage);
-    if (FAILED(hr)) m_decodeFailed = true;
-    bytes.reset();
-  }
+  NoteDecode(hr);
+  if (hr != S_OK) bytes.reset();
   return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, std::move(bytes), tile.decoderIndex);
+}
+
+void RegionRender::NoteDecode(HRESULT hr) {
+  m_lastDecode = hr;
+  if (hr == S_OK) return;
+  SeGetErrorLogFile()->LogError(kSource, kDecodeLine, hr, kDecodeStage);
+  if (FAILED(hr)) m_decodeFailed = true;
 }
 
 HRESULT RegionRender::DecodeInto(const Pipeline::SourceTileData& tile, uint8_t* destination) {

@@ -22,6 +22,9 @@
 namespace DicomGeneralUtils {
 class CDicomImageDecoder;
 }
+namespace HugeCache {
+class DecodedTileCache;
+}
 
 namespace Render {
 
@@ -40,6 +43,8 @@ struct RegionTiles {
   bool reduce = false;  // 16-bit samples become their high bytes while decoding
   DicomGeneralUtils::CDicomImageDecoder* decoder = nullptr;  // null for uncompressed frames
   UncompressedLayout frame;                                  // uncompressed frames
+  // Where decoded tiles are kept for other requests; null when its tiles have another layout.
+  HugeCache::DecodedTileCache* decodedCache = nullptr;
 };
 
 class RegionRender {
@@ -59,7 +64,11 @@ class RegionRender {
 
  private:
   Pipeline::TileRef Decode(const Pipeline::SourceTileData& tile);
+  Pipeline::TileRef DecodeOwned(const Pipeline::SourceTileData& tile);
+  Pipeline::TileRef DecodeIntoSlot(const Pipeline::SourceTileData& tile, unsigned char* slot);
   HRESULT DecodeInto(const Pipeline::SourceTileData& tile, uint8_t* destination);
+  // Keeps the last decode result; a failure is reported and marks the call.
+  void NoteDecode(HRESULT hr);
   Pipeline::TileRef Place(const Pipeline::TileRef& tile);
   void Complete(const Pipeline::TileRef& tile);
   void Missing(const Pipeline::TileRef& tile);

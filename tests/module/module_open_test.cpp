@@ -2,6 +2,7 @@
 // shared by path and closed once, the two searches, level fall-back, z data, the stop code and
 // exceptions from the slide library (through its test double), counters and re-opening.
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -224,12 +225,19 @@ TEST_F(StopCode, AThrowingNormalLevelIsNeverTriedAgain) {
   EXPECT_EQ(difference, 1) << "level 1 is skipped for good";
 }
 
-TEST(OpenSlide, OpenSlidesAreCountedUntilClosed) {
+// Opening registers the slide with both caches within the configured cap; closing the last slide
+// empties the shared caches, while a closed object keeps its decoded client until destroyed.
+TEST(OpenSlide, OpenSlidesAreCountedAndCachedUntilClosed) {
   auto& counters = OpenSlideCounters::Instance();
   const long lossy = counters.Lossy();
   const long lossless = counters.Lossless();
+  constexpr ULONGLONG kCap = 32ULL << 20;
   SlideObject jpeg = NewSlideObject();
   SlideObject raw = NewSlideObject();
+  VARIANT cap;
+  cap.vt = VT_UI8;
+  cap.ullVal = kCap;
+  ASSERT_EQ(jpeg->put_Properties(50005, cap), S_OK);
   ASSERT_EQ(Open(jpeg.ref.Get(), Slide("count-jpeg", "--width 512 --height 512")), S_OK);
   ASSERT_EQ(Open(raw.ref.Get(), Slide("count-raw", "--width 512 --height 512 --syntax explicit")), S_OK);
   ASSERT_EQ(jpeg->OpenNativeZoomImgs(0, false), S_OK);
@@ -237,10 +245,23 @@ TEST(OpenSlide, OpenSlidesAreCountedUntilClosed) {
   ASSERT_EQ(raw->OpenNativeZoomImgs(0, false), S_OK);
   EXPECT_EQ(counters.Lossy(), lossy + 1);
   EXPECT_EQ(counters.Lossless(), lossless + 1);
+  EXPECT_NE(jpeg->m_slideId, raw->m_slideId);
+  EXPECT_EQ(HugeCache::EncodedTileCache::ClientCount(), 2);
+  const auto partitions = HugeCache::DecodedTileCache::Partitions();
+  ASSERT_EQ(partitions.size(), 1u) << "one tile size, one partition";
+  EXPECT_EQ(partitions[0].tileBytes, 256u * 256u * 3u);
+  EXPECT_LE(partitions[0].targetBytes + HugeCache::EncodedTileCache::Budget(), kCap);
+  HugeCache::EncodedTileCache::SetBudget(1000);
+  jpeg->m_encodedCache.AddTile(0, 0, 0, 0, 0, HugeCache::EncodedTile(static_cast<unsigned char*>(std::malloc(10))), 10);
   EXPECT_EQ(jpeg->CloseSlide(), S_OK);
   EXPECT_EQ(counters.Lossy(), lossy);
+  EXPECT_EQ(HugeCache::EncodedTileCache::TotalBytes(), 10u) << "a slide is still open";
   raw.ref.Reset();
   EXPECT_EQ(counters.Lossless(), lossless);
+  EXPECT_EQ(HugeCache::EncodedTileCache::TotalBytes(), 0u) << "the last slide closed empties the caches";
+  EXPECT_TRUE(jpeg->m_decodedCache.IsInitialised());
+  cap.ullVal = 0;
+  EXPECT_EQ(jpeg->put_Properties(50005, cap), S_OK);
 }
 
 TEST(OpenSlide, ReopeningBindsTheNewSlidesLevels) {

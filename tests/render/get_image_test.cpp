@@ -120,3 +120,28 @@ TEST(GetImageArgumentsTest, AnswersWithoutTiles) {
 
 }  // namespace
 }  // namespace render_test
+
+namespace render_test {
+namespace {
+
+// Once rendered, a region and a single tile come from the caches: the slide's files may be gone.
+TEST(GetImageCacheTest, RenderedTilesNeedTheFileNoMore) {
+  const std::filesystem::path path = module_test::MakeSlide("render-cached", kSlides.at("jpeg"));
+  ASSERT_FALSE(path.empty());
+  const Region regions[] = {{0, 0, 2, 1, 0}, {1, 1, 1, 1, 0}};
+  std::vector<std::vector<BYTE>> expected;
+  for (const Region& r : regions) expected.push_back(Expected(path, r, 0, -1, false));
+  Slide slide = OpenSlide(path);
+  ComPtr<IKLVBitmapImage> bitmap = NewBitmap();
+  for (const Region& r : regions) ASSERT_EQ(GetImage(slide.ref.Get(), r, 0, 0, 0, bitmap.Get()), S_OK);
+  for (const auto& entry : std::filesystem::directory_iterator(path)) {
+    if (entry.path().extension() == ".dcm") std::filesystem::resize_file(entry.path(), 0);
+  }
+  for (size_t i = 0; i < std::size(regions); ++i) {
+    ASSERT_EQ(GetImage(slide.ref.Get(), regions[i], 0, 0, 0, bitmap.Get()), S_OK) << i;
+    EXPECT_TRUE(Read(bitmap.Get()).bytes == expected[i]) << "region " << i << " differs after the file went";
+  }
+}
+
+}  // namespace
+}  // namespace render_test

@@ -2,6 +2,9 @@
 // to the file's frame, the decoded label equal to Pillow's, hand-outs that release the buffer, a
 // label stored as tiles, missing images and their codes, and a scan map whose width is not a
 // multiple of 4.
+#include <atomic>
+#include <thread>
+
 #include "singles_support.h"
 
 namespace module_test {
@@ -116,6 +119,30 @@ TEST(SingleImages, LabelDecodesAsPillowDecodesItTwice) {
   ComPtr<IKLVBitmapImage> overview;
   ASSERT_EQ(slide->GetSingleImage(103, overview.Out()), S_OK);
   EXPECT_EQ(Pixels(overview.Get()).width, 600);
+}
+
+// Threads share one object: each hand-out releases the buffer that another thread may be reading.
+TEST(SingleImages, HandOutsOnSeveralThreadsAtOnce) {
+  const auto path = LabelledSlide();
+  ASSERT_FALSE(path.empty());
+  auto slide = OpenSinglesSlide(path);
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 5; ++i) {
+        ComPtr<IKLVBitmapImage> bitmap;
+        Variant encoded;
+        const HRESULT hr = t % 2 == 0 ? slide->GetSingleImage(100, bitmap.Out())
+                                      : slide->GetSingleImageProperties(100, 51400, &encoded);
+        LONG width = 0;
+        if (bitmap.Get() != nullptr) bitmap->get_Width(&width);
+        failures += FAILED(hr) || (t % 2 == 0 && width != 320) || (t % 2 == 1 && encoded.v.vt != (VT_ARRAY | VT_UI1));
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
 }
 
 TEST(SingleImages, SlideWithoutLabelOrOverview) {

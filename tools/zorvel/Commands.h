@@ -19,5 +19,6 @@ int RunImage(const Arguments& arguments);
 int RunChannels(const Arguments& arguments);
 int RunAnnotations(const Arguments& arguments);
 int RunBench(const Arguments& arguments);
+int RunServe(const Arguments& arguments);
 
 }  // namespace zorvel_cli

@@ -44,9 +44,13 @@ DecodedImage Crop(const DecodedImage& picture, std::uint32_t x, std::uint32_t y,
 DecodedImage FitWithin(DecodedImage picture, std::uint32_t max) {
   const std::uint32_t longer = std::max(picture.width, picture.height);
   if (longer <= max || max == 0) return picture;
-  DecodedImage fitted{std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::uint64_t{picture.width} * max / longer)),
-                      std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::uint64_t{picture.height} * max / longer)),
-                      picture.samplesPerPixel, picture.bytesPerSample, {}};
+  return ResizeTo(picture, std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::uint64_t{picture.width} * max / longer)),
+                  std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::uint64_t{picture.height} * max / longer)));
+}
+
+DecodedImage ResizeTo(const DecodedImage& picture, std::uint32_t width, std::uint32_t height) {
+  if (width == picture.width && height == picture.height) return picture;
+  DecodedImage fitted{width, height, picture.samplesPerPixel, picture.bytesPerSample, {}};
   fitted.pixels.resize(fitted.LineBytes() * fitted.height);
   const std::uint32_t spp = picture.samplesPerPixel;
   for (std::uint32_t oy = 0; oy < fitted.height; ++oy) {

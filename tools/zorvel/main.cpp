@@ -28,6 +28,8 @@ constexpr const char* kUsage =
     "                          flag records and TMA markers\n"
     "  bench SLIDE_DIR [--regions N] [--size S] [--level L] [--threads T] [--seed K]\n"
     "                          rendering speed, cold and warm, and peak memory\n"
+    "  serve ROOT_DIR [--port 8080] [--host 127.0.0.1]\n"
+    "                          slides as Deep Zoom tiles and a browser viewer\n"
     "'zorvel COMMAND --help' describes a command.\n";
 
 int Dispatch(const char* command, const zorvel_cli::Arguments& arguments) {
@@ -42,6 +44,7 @@ int Dispatch(const char* command, const zorvel_cli::Arguments& arguments) {
   if (std::strcmp(command, "channels") == 0) return RunChannels(arguments);
   if (std::strcmp(command, "annotations") == 0) return RunAnnotations(arguments);
   if (std::strcmp(command, "bench") == 0) return RunBench(arguments);
+  if (std::strcmp(command, "serve") == 0) return RunServe(arguments);
   if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
     std::fputs(kUsage, stdout);
     return kExitSuccess;

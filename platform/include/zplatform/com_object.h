@@ -23,6 +23,46 @@ using InstanceCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
 // Reference count during tear-down: references taken and dropped meanwhile never reach 0 again.
 inline constexpr LONG kDestructionGuard = -1073741823;
 
+namespace detail {
+
+// The count and non-delegating IUnknown calls of an object that owns its count: Self is the class
+// deleted at 0, Inner the COM class that answers InternalQueryInterface and FinalConstruct.
+template <class Self>
+class OwnCount {
+ public:
+  ULONG Add() { return static_cast<ULONG>(++m_refCount); }
+  ULONG Drop(Self* self) {
+    const LONG count = --m_refCount;
+    if (count == 0) delete self;
+    return static_cast<ULONG>(count);
+  }
+  void BeginDestruction() { m_refCount = kDestructionGuard; }
+  template <class Inner>
+  HRESULT Query(IUnknown* identity, Inner& inner, REFIID riid, void** ppv) {
+    if (ppv == nullptr) return E_POINTER;
+    if (IsEqualGUID(riid, IID_IUnknown)) {
+      *ppv = identity;
+      Add();
+      return S_OK;
+    }
+    return inner.InternalQueryInterface(riid, ppv);
+  }
+  // FinalConstruct runs with one temporary reference so that pointers handed out meanwhile cannot
+  // destroy the object; the reference is dropped without destroying.
+  template <class Inner>
+  HRESULT Construct(Inner& inner) {
+    ++m_refCount;
+    const HRESULT hr = inner.FinalConstruct();
+    --m_refCount;
+    return hr;
+  }
+
+ private:
+  std::atomic<LONG> m_refCount{0};
+};
+
+}  // namespace detail
+
 // Base of a COM class. A class T derived from it provides
 //   IUnknown* GetIdentityUnknown()                         (its IUnknown-compatible interface),
 //   HRESULT InternalQueryInterface(REFIID, void**)          (every interface but IUnknown),
@@ -51,7 +91,7 @@ class ComObject final : public T {
     T::ServerLock::Lock();
   }
   ~ComObject() {
-    m_refCount = kDestructionGuard;
+    m_count.BeginDestruction();
     this->FinalRelease();
     T::ServerLock::Unlock();
   }
@@ -59,32 +99,14 @@ class ComObject final : public T {
   ComObject& operator=(const ComObject&) = delete;
 
   STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualGUID(riid, IID_IUnknown)) {
-      *ppv = this->GetIdentityUnknown();
-      AddRef();
-      return S_OK;
-    }
-    return this->InternalQueryInterface(riid, ppv);
+    return m_count.Query(this->GetIdentityUnknown(), static_cast<T&>(*this), riid, ppv);
   }
-  STDMETHOD_(ULONG, AddRef)() override { return static_cast<ULONG>(++m_refCount); }
-  STDMETHOD_(ULONG, Release)() override {
-    const LONG count = --m_refCount;
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
-  }
-
-  // FinalConstruct runs with one temporary reference so that pointers handed out meanwhile cannot
-  // destroy the object; the reference is dropped without destroying.
-  HRESULT Construct() {
-    ++m_refCount;
-    const HRESULT hr = this->FinalConstruct();
-    --m_refCount;
-    return hr;
-  }
+  STDMETHOD_(ULONG, AddRef)() override { return m_count.Add(); }
+  STDMETHOD_(ULONG, Release)() override { return m_count.Drop(this); }
+  HRESULT Construct() { return m_count.Construct(static_cast<T&>(*this)); }
 
  private:
-  std::atomic<LONG> m_refCount{0};
+  detail::OwnCount<ComObject> m_count;
 };
 
 // The aggregated part: every IUnknown call goes to the outer object.
@@ -106,7 +128,7 @@ class ComAggObject final : public IUnknown {
  public:
   explicit ComAggObject(IUnknown* outer) : m_contained(outer) { T::ServerLock::Lock(); }
   ~ComAggObject() {
-    m_refCount = kDestructionGuard;
+    m_count.BeginDestruction();
     m_contained.FinalRelease();
     T::ServerLock::Unlock();
   }
@@ -114,30 +136,14 @@ class ComAggObject final : public IUnknown {
   ComAggObject& operator=(const ComAggObject&) = delete;
 
   STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualGUID(riid, IID_IUnknown)) {
-      *ppv = static_cast<IUnknown*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return m_contained.InternalQueryInterface(riid, ppv);
+    return m_count.Query(this, static_cast<T&>(m_contained), riid, ppv);
   }
-  STDMETHOD_(ULONG, AddRef)() override { return static_cast<ULONG>(++m_refCount); }
-  STDMETHOD_(ULONG, Release)() override {
-    const LONG count = --m_refCount;
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
-  }
-
-  HRESULT Construct() {
-    ++m_refCount;
-    const HRESULT hr = m_contained.FinalConstruct();
-    --m_refCount;
-    return hr;
-  }
+  STDMETHOD_(ULONG, AddRef)() override { return m_count.Add(); }
+  STDMETHOD_(ULONG, Release)() override { return m_count.Drop(this); }
+  HRESULT Construct() { return m_count.Construct(static_cast<T&>(m_contained)); }
 
  private:
-  std::atomic<LONG> m_refCount{0};
+  detail::OwnCount<ComAggObject> m_count;
   ComContainedObject<T> m_contained;
 };
 
