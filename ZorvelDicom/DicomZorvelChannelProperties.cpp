@@ -21,10 +21,7 @@ constexpr LONG kRealBitDepthTag = 409;
 constexpr LONG kDigitalGainTag = 406;
 constexpr int32_t kMinimumBitDepth = 8;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function = kGetChannelProperties) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kGetChannelProperties};
 
 // Tags whose value depends on nothing but the tag and the channel argument; false for the others.
 bool ReadFixedChannelValue(LONG tag, LONG channel, VARIANT& value) {
@@ -56,15 +53,7 @@ struct LibraryText {
   ~LibraryText() { CDicomInteropBase::Free(text); }
 };
 
-// A text copy that failed is handed out as an error value carrying the code.
-HRESULT SetTextOrError(VARIANT& value, std::u16string_view text) {
-  const HRESULT hr = SetText(value, text);
-  if (FAILED(hr)) {
-    value.vt = VT_ERROR;
-    value.scode = hr;
-  }
-  return hr;
-}
+using ChannelPropertyTable::SetTextOrError;
 
 }  // namespace
 
@@ -78,6 +67,7 @@ STDMETHODIMP CDicomZorvelImpl::GetChannelPropertyTags(VARIANT* PropTagArray, VAR
 
 STDMETHODIMP CDicomZorvelImpl::GetChannelProperties(LONG ChannelPropTag, LONG Channel, VARIANT* ChannelProperty) {
   if (ChannelProperty == nullptr) return Report(2003, E_POINTER);
+  VariantClear(ChannelProperty);
   try {
     VARIANT value;
     VariantInit(&value);
@@ -89,7 +79,6 @@ STDMETHODIMP CDicomZorvelImpl::GetChannelProperties(LONG ChannelPropTag, LONG Ch
       if (FAILED(hr)) return Report(1998, hr);
       hr = ReadChannelProperty(ChannelPropTag, Channel, value);
     }
-    VariantClear(ChannelProperty);
     *ChannelProperty = value;
     return hr;
   } catch (const std::bad_alloc&) {

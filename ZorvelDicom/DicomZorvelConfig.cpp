@@ -16,10 +16,7 @@ constexpr const char16_t* kSource = u"DicomZorvel";
 constexpr const char16_t* kPut = u"CDicomZorvelImpl::put_Properties";
 constexpr const char16_t* kGet = u"CDicomZorvelImpl::get_Properties";
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource};
 
 // Owns the copy of the value taken before it is looked at.
 class VariantCopyHolder {

@@ -60,10 +60,7 @@ constexpr HRESULT kTileBeingDecoded = static_cast<HRESULT>(0x8000000Au);
 // Bitmaps above this many bytes cannot be lent (the lent byte count is 32-bit).
 constexpr int64_t kLargestBitmapBytes = std::numeric_limits<LONG>::max();
 
-HRESULT Report(int line, HRESULT hr) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, kGetImage);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kGetImage};
 
 // A scheduler limited to the configured concurrency for the call's blocks and loops, if one is set.
 class CallScheduler {

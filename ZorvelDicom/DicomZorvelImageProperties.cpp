@@ -20,10 +20,7 @@ constexpr const char16_t* kGetProperties = u"CDicomZorvelImpl::GetSlidePropertie
 constexpr int64_t kTicksPerMinute = 600'000'000;  // 100-ns file-time ticks
 constexpr int32_t kLowestZoneMinutes = -840;      // UTC-14:00; anything lower means "no zone"
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function = kGetProperties) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kGetProperties};
 
 HRESULT SetTextOf(long result, const std::u16string& text, VARIANT& value) {
   return result < 0 ? S_OK : SetText(value, text);

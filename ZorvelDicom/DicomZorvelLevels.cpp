@@ -19,10 +19,7 @@ constexpr const char16_t* kOpenNative = u"CDicomZorvelImpl::OpenNativeZoomImgs";
 constexpr HRESULT kStopCode = ZoomLevelWalks::kStopCode;
 constexpr long kReferenceLevel = 9;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource};
 
 // The scan-map ROI offset in tiles: pixels shifted right by 8 as a signed number (floor division);
 // 0 when the metadata do not give it.

@@ -26,10 +26,7 @@ std::mutex& OpenCloseMutex() {
   return mutex;
 }
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource};
 
 HRESULT ReportCreate(int line, HRESULT hr) { return Report(line, hr, u"CDicomZorvelImpl::CreateDicomSource"); }
 

@@ -28,10 +28,7 @@ constexpr const char16_t* kGetProperties = u"CDicomZorvelImpl::GetSlidePropertie
 constexpr LONG kIgnoredTagBit = 0x40000000;
 constexpr LONG kZeroFocusTag = 650;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function = kGetProperties) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kGetProperties};
 
 // Tags whose value is one fixed text.
 const char16_t* FixedText(LONG tag) {

@@ -25,10 +25,7 @@ constexpr long kExtendedFocus = -9999;
 constexpr ULONG kHighestZoomLevel = 9;
 constexpr USHORT kRawTileSide = 256;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource};
 
 struct LibraryBlockFree {
   void operator()(uint8_t* block) const { std::free(block); }

@@ -15,10 +15,7 @@ constexpr const char16_t* kSource = u"DicomZorvel";
 constexpr const char16_t* kGetScanMap = u"CDicomZorvelImpl::GetScanMap";
 constexpr LONG kHighestLevel = 9;
 
-HRESULT Report(int line, HRESULT hr) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, kGetScanMap);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kGetScanMap};
 
 // Owns the map the slide library handed out.
 struct LibraryMap {

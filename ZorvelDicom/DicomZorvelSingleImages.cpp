@@ -32,10 +32,7 @@ constexpr DWORD kAnyServerContext = 0x17;
 constexpr LONG kEncodedDataTag = 51400;
 constexpr LONG kExistingTag = 502;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource};
 
 bool IsSingleImageTag(LONG tag) { return tag == 303 || (tag >= 500 && tag <= 510) || tag == kEncodedDataTag; }
 

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgdcm-dev libturbojpeg0-dev libopenjp2-7-dev libtbb-dev libpng-dev
   python3-pydicom python3-numpy python3-pil dicom3tools
+  python3-dev pybind11-dev python3-pybind11 python3-pytest python3-openslide python3-tifffile
   locales
   libcpp-httplib-dev chromium
 )

@@ -1,6 +1,6 @@
 // Frame index of encapsulated pixel data (see FragmentWalk.h). Item headers are read with the
-// ElementReader, the walk over blocks of 1 MiB read one after another, so a level without an
-// offset table is read in large sequential reads rather than one small read per fragment.
+// ElementReader from small blocks (several headers of small fragments per read) while the kernel
+// reads the pixel data ahead in large sequential reads.
 #include "FragmentWalk.h"
 
 #include <algorithm>
@@ -15,7 +15,8 @@ namespace {
 using namespace DicomInteropDefines;
 
 constexpr uint64_t kItemHeader = 8;
-constexpr uint64_t kWalkBlock = uint64_t{1} << 20;
+constexpr uint64_t kWalkBlock = 4096;
+constexpr uint64_t kReadAhead = uint64_t{64} << 20;
 
 struct Fragment {
   uint64_t itemOffset;   // item tag, relative to the start of the file
@@ -32,6 +33,8 @@ bool StartsCodestream(const uint8_t* v, size_t available) {
 }
 
 // Item headers read from blocks of the file; a block always starts at a header it was read for.
+// The kernel is asked to read well ahead of the walk, so that on a cold cache the headers arrive
+// from large sequential reads while only the header bytes are copied.
 class ItemScanner {
  public:
   explicit ItemScanner(const PixelFile& file) : m_file(file) {}
@@ -53,6 +56,10 @@ class ItemScanner {
 
  private:
   bool Load(uint64_t offset) {
+    if (offset + kReadAhead / 2 > m_advised) {
+      m_file.Prefetch(offset, kReadAhead);
+      m_advised = offset + kReadAhead;
+    }
     const uint64_t size = std::min(kWalkBlock, m_file.Size() - offset);
     m_block.resize(size);
     m_start = offset;
@@ -62,6 +69,7 @@ class ItemScanner {
   const PixelFile& m_file;
   std::vector<uint8_t> m_block;
   uint64_t m_start = 0;
+  uint64_t m_advised = 0;  // end of the range the kernel was asked to read ahead
 };
 
 long WalkFragments(const PixelFile& file, uint64_t offset, std::vector<Fragment>& fragments) {

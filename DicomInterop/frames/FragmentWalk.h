@@ -1,6 +1,7 @@
 // Frame index of encapsulated pixel data: the offset tables (Extended, else Basic) taken as
-// stated, or a walk of the fragment items read in large sequential blocks. Offsets of both
-// tables are relative to the first byte of the first fragment item after the Basic Offset Table.
+// stated, or a walk of the fragment items (small header reads, the kernel reading ahead).
+// Offsets of both tables are relative to the first byte of the first fragment item after the
+// Basic Offset Table.
 #pragma once
 
 #include "FrameIndex.h"

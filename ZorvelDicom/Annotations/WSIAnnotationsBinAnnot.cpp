@@ -13,10 +13,7 @@ using namespace AnnotationRecords;
 constexpr const char16_t* kSource = u"WSIAnnotations";
 constexpr int kLineNoRecord = 600;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource};
 
 }  // namespace
 

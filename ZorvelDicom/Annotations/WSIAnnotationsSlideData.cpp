@@ -17,10 +17,7 @@ constexpr const char16_t* kSource = u"WSIAnnotations";
 constexpr const char16_t* kGetAttributes = u"ComWSIAnnotationsImpl::GetAttributes";
 constexpr int kLineNoRecord = 300;
 
-HRESULT Report(int line, HRESULT hr, const char16_t* function) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, function);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource};
 
 // Report lines of the seven leading entries, in entry order.
 constexpr int kEntryLines[] = {331, 333, 334, 335, 336, 337, 342};

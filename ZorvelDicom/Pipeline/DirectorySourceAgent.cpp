@@ -104,7 +104,10 @@ void DirectorySourceAgent::MainLoop() {
     if (stopping) return;
     if (request) {
       if (request->kind == ViewpartState::ViewRequest) {
+        // A request with only deferred tiles left looks again after a pause, not in a busy loop.
+        const bool onlyDeferred = request->IsDone();
         ServeView(request);
+        if (onlyDeferred) WaitForWork(true);
       } else if (m_opensInProgress.load() > 0) {
         WaitForWork(true);  // read-ahead gives way to a level being opened
       } else {

@@ -88,6 +88,15 @@ std::optional<Getter> FindGetter(LONG tag) {
   return row->getter;
 }
 
+HRESULT SetTextOrError(VARIANT& value, std::u16string_view text) {
+  const HRESULT hr = PropertyValues::SetText(value, text);
+  if (FAILED(hr)) {
+    value.vt = VT_ERROR;
+    value.scode = hr;
+  }
+  return hr;
+}
+
 HRESULT ReadInto(const CKSLFProprietaryChannelData& record, const Getter& getter, VARIANT& value) {
   struct Reader {
     const CKSLFProprietaryChannelData& record;
@@ -105,7 +114,7 @@ HRESULT ReadInto(const CKSLFProprietaryChannelData& record, const Getter& getter
     HRESULT operator()(TextGetter get) const {
       std::u16string text;
       if ((record.*get)(&text) != 0) return S_OK;
-      return PropertyValues::SetText(value, text);
+      return SetTextOrError(value, text);
     }
   };
   return std::visit(Reader{record, value}, getter);

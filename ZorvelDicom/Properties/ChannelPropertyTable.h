@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include <CommonWSIMetadata.h>
@@ -25,7 +26,10 @@ std::span<const PropertyTagRow> Rows();
 std::optional<Getter> FindGetter(LONG tag);
 
 // Runs the getter into `value` (VT_I4, VT_R8 or VT_BSTR); a failing getter leaves it VT_EMPTY
-// and answers S_OK; E_OUTOFMEMORY when a text cannot be copied.
+// and answers S_OK; a text that cannot be copied gives SetTextOrError's answer.
 HRESULT ReadInto(const CKSLFProprietaryChannelData& record, const Getter& getter, VARIANT& value);
+
+// A channel text as VT_BSTR; when it cannot be copied, VT_ERROR carrying E_OUTOFMEMORY, which is returned.
+HRESULT SetTextOrError(VARIANT& value, std::u16string_view text);
 
 }  // namespace ChannelPropertyTable

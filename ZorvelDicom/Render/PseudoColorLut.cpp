@@ -12,10 +12,7 @@ constexpr const char16_t* kSource = u"DicomZorvel";
 constexpr const char16_t* kFunction = u"CreateFinalPseudoColorLut";
 constexpr uint32_t kEightBitTableLength = 256;
 
-HRESULT Report(int line, HRESULT hr) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, kFunction);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kFunction};
 
 }  // namespace
 

@@ -31,10 +31,7 @@ constexpr std::string_view kSopClassElement{"\x02\x00\x02\x00UI\x1E\x00", 8};
 constexpr std::string_view kWsiSopClass = "1.2.840.10008.5.1.4.1.1.77.1.6";
 constexpr std::string_view kSeriesUidElement{"\x20\x00\x0E\x00UI", 6};
 
-HRESULT Report(int line, HRESULT hr) {
-  SeGetErrorLogFile()->LogError(kSource, line, hr, kFunction);
-  return hr;
-}
+constexpr SeErrorReporter Report{kSource, kFunction};
 
 struct Window {
   std::array<char, kWindow> bytes{};

@@ -87,3 +87,20 @@ inline HRESULT SeReportError(LPCWSTR sourceFile, INT line, HRESULT code, LPCWSTR
   SeGetErrorLogFile()->LogError(sourceFile, line, code, functionName);
   return code;
 }
+
+// SeReportError bound to a file's source name and, optionally, the function name most of its sites
+// report under: `constexpr SeErrorReporter Report{kSource, kFunction};`, then `return Report(1087, hr);`
+// or `return Report(1087, hr, u"Class::Method");`.
+class SeErrorReporter {
+ public:
+  constexpr explicit SeErrorReporter(LPCWSTR sourceFile, LPCWSTR functionName = nullptr)
+      : m_sourceFile(sourceFile), m_functionName(functionName) {}
+  HRESULT operator()(INT line, HRESULT code) const { return SeReportError(m_sourceFile, line, code, m_functionName); }
+  HRESULT operator()(INT line, HRESULT code, LPCWSTR functionName) const {
+    return SeReportError(m_sourceFile, line, code, functionName);
+  }
+
+ private:
+  LPCWSTR m_sourceFile;
+  LPCWSTR m_functionName;
+};

@@ -10,7 +10,7 @@ namespace {
 constexpr LPCWSTR kSource = u"SeComHelper";
 constexpr HRESULT kLinkedDetach = HRESULT_FROM_WIN32(ERROR_INVALID_FUNCTION);  // 0x80070001
 
-HRESULT Report(INT line, HRESULT hr, LPCWSTR function) { return SeReportError(kSource, line, hr, function); }
+constexpr SeErrorReporter Report{kSource};
 
 }  // namespace
 

@@ -1,0 +1,124 @@
+#!/usr/bin/python3
+"""1024 x 1024 regions: zorvel's read_region_array on the DICOM series against OpenSlide's
+read_region on the TIFF of the same JPEG tiles (make_slide.py output), with 1 and 2 threads, and
+zorvel against the module's own GetImage (getimage_bench) on the same regions.
+
+Usage: PYTHONPATH=build/python region_bench.py SLIDE_OUT_DIR [--regions N] [--repeat R]
+       [--getimage-bench build-bench/bin/python_getimage_bench]
+Cold passes open a new slide for each pass (the module empties its caches when its last slide
+closes; OpenSlide's cache belongs to its handle); warm passes reuse one open slide. Readers are
+interleaved and each figure is the median of R passes; ratios compare figures of this one run.
+"""
+import argparse
+import concurrent.futures as cf
+import json
+import os
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+import numpy as np
+import openslide
+
+import zorvel
+
+SIZE = 1024
+
+
+def regions(width, height, count, seed=7):
+    rng = random.Random(seed)
+    return [(rng.randrange(0, width - SIZE), rng.randrange(0, height - SIZE)) for _ in range(count)]
+
+
+def read_all(read, locations, threads):
+    def work(part):
+        for location in locations[part::threads]:
+            read(location)
+    with cf.ThreadPoolExecutor(threads) as pool:
+        list(pool.map(work, range(threads)))
+
+
+def zorvel_reader(slide):
+    local = threading.local()
+
+    def read(location):
+        # One output array per thread, reused between regions (first touch of memory is slow here).
+        if not hasattr(local, "out"):
+            local.out = np.empty((SIZE, SIZE, 3), np.uint8)
+        slide.read_region_array(location, 0, (SIZE, SIZE), out=local.out)
+    return read
+
+
+def openslide_reader(slide):
+    return lambda location: slide.read_region(location, 0, (SIZE, SIZE))
+
+
+def timed_pass(open_slide, make_reader, locations, threads, slide=None):
+    own = slide is None
+    if own:
+        slide = open_slide()
+    start = time.perf_counter()
+    read_all(make_reader(slide), locations, threads)
+    seconds = time.perf_counter() - start
+    if own:
+        slide.close()
+    return seconds
+
+
+def getimage_seconds(bench, dicom_dir, locations, threads):
+    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as listing:
+        for x, y in locations:
+            listing.write(f"0 {x} {y} {SIZE} {SIZE}\n")
+    env = dict(os.environ, ZORVEL_BENCH_SLIDE=str(dicom_dir), ZORVEL_BENCH_REGIONS=listing.name)
+    out = subprocess.run([bench, f"--benchmark_filter=threads:{threads}$", "--benchmark_format=json",
+                          "--benchmark_min_time=2"], env=env, check=True, capture_output=True, text=True)
+    os.unlink(listing.name)
+    runs = json.loads(out.stdout)["benchmarks"]
+    return runs[0]["real_time"] / 1000.0  # milliseconds per pass
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("slide_out_dir")
+    parser.add_argument("--regions", type=int, default=24)
+    parser.add_argument("--repeat", type=int, default=5)
+    parser.add_argument("--getimage-bench")
+    args = parser.parse_args()
+    dicom_dir = os.path.join(args.slide_out_dir, "dicom")
+    tiff = os.path.join(args.slide_out_dir, "slide.tiff")
+    readers = {
+        "openslide": (lambda: openslide.OpenSlide(tiff), openslide_reader),
+        "zorvel": (lambda: zorvel.ZorvelSlide(dicom_dir), zorvel_reader),
+    }
+    with zorvel.ZorvelSlide(dicom_dir) as probe:
+        locations = regions(*probe.dimensions, args.regions)
+    megapixels = len(locations) * SIZE * SIZE / 1e6
+    print(f"{len(locations)} regions of {SIZE} x {SIZE} at level 0, {args.repeat} passes each")
+    for threads in (1, 2):
+        for mode in ("cold", "warm"):
+            times = {name: [] for name in readers}
+            open_slides = {name: opener() for name, (opener, _) in readers.items()} if mode == "warm" else {}
+            for name, (opener, make_reader) in readers.items():  # warm-up pass, not counted
+                timed_pass(opener, make_reader, locations, threads, open_slides.get(name))
+            for _ in range(args.repeat):
+                for name, (opener, make_reader) in readers.items():
+                    times[name].append(timed_pass(opener, make_reader, locations, threads, open_slides.get(name)))
+            for slide in open_slides.values():
+                slide.close()
+            median = {name: statistics.median(values) for name, values in times.items()}
+            line = ", ".join(f"{name} {megapixels / seconds:7.1f} MP/s" for name, seconds in median.items())
+            print(f"threads {threads} {mode}: {line}; zorvel / openslide = "
+                  f"{median['openslide'] / median['zorvel']:.2f}x")
+            if mode == "warm" and args.getimage_bench:
+                module = getimage_seconds(args.getimage_bench, dicom_dir, locations, threads)
+                print(f"threads {threads} warm: GetImage alone {megapixels / module:7.1f} MP/s; binding overhead "
+                      f"{(median['zorvel'] / module - 1) * 100:+.1f} %")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
