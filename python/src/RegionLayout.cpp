@@ -15,14 +15,15 @@ Target Narrow(Source sample) {
   }
 }
 
-template <class Source, class Target>
-void CopyRow(const Source* bgr, Target* out, std::int64_t count, int channels) {
+// `Channels` is a compile-time 3 or 4 so that the compiler unrolls and vectorises the row.
+template <class Source, class Target, int Channels>
+void CopyRow(const Source* bgr, Target* out, std::int64_t count) {
   constexpr Target kOpaque = static_cast<Target>(~Target{0});
-  for (std::int64_t i = 0; i < count; ++i, bgr += 3, out += channels) {
+  for (std::int64_t i = 0; i < count; ++i, bgr += 3, out += Channels) {
     out[0] = Narrow<Source, Target>(bgr[2]);
     out[1] = Narrow<Source, Target>(bgr[1]);
     out[2] = Narrow<Source, Target>(bgr[0]);
-    if (channels == 4) out[3] = kOpaque;
+    if constexpr (Channels == 4) out[3] = kOpaque;
   }
 }
 
@@ -34,7 +35,11 @@ void CopyRows(const RenderedBitmap& source, std::int64_t x0, std::int64_t y0, st
   for (std::int64_t y = y0; y < y1; ++y) {
     const std::uint8_t* in = source.bits + (y - source.originY) * source.stride + sourceColumn;
     std::uint8_t* out = destination.pixels + (y - regionY) * destination.rowStride + targetColumn;
-    CopyRow(reinterpret_cast<const Source*>(in), reinterpret_cast<Target*>(out), x1 - x0, destination.channels);
+    if (destination.channels == 4) {
+      CopyRow<Source, Target, 4>(reinterpret_cast<const Source*>(in), reinterpret_cast<Target*>(out), x1 - x0);
+    } else {
+      CopyRow<Source, Target, 3>(reinterpret_cast<const Source*>(in), reinterpret_cast<Target*>(out), x1 - x0);
+    }
   }
 }
 

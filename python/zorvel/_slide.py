@@ -327,9 +327,14 @@ class ZorvelSlide:
             out = np.zeros((height, width, 3), dtype)
         elif out.shape != (height, width, 3) or out.dtype != dtype or not out.flags.c_contiguous:
             raise ValueError(f"out must be a C-contiguous {(height, width, 3)} array of {np.dtype(dtype).name}")
-        else:
-            out.fill(0)
+        elif not self._inside_level(location, level, (width, height)):
+            out.fill(0)  # the module writes only the pixels inside the slide
         return self._fill(out, location, level, focus, channels)
+
+    def _inside_level(self, location, level, size):
+        x, y = self._level_origin(location, level)
+        level_width, level_height = self._level_dimensions[level]
+        return x >= 0 and y >= 0 and x + size[0] <= level_width and y + size[1] <= level_height
 
     def read_tile_raw(self, level, column, row, focus=None):
         """The stored bytes of one tile of `level` (0 = full resolution); `focus` is the module's focus
