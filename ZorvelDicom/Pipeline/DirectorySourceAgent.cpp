@@ -53,7 +53,7 @@ DirectorySourceAgent* DirectorySourceAgent::RemoveSource(CDirectorySource* sourc
   std::lock_guard lock(m_stateLock);
   if (!abort && --m_users <= 0) m_stopping = true;
   m_sources.erase(source);
-  m_records.erase(source);
+  ForgetRecord(source);
   if (m_failed) return this;
   if (!m_stopping) return nullptr;
   m_wake.set();
@@ -63,9 +63,20 @@ DirectorySourceAgent* DirectorySourceAgent::RemoveSource(CDirectorySource* sourc
 void DirectorySourceAgent::ForgetSource(CDirectorySource* source) {
   std::lock_guard lock(m_stateLock);
   m_sources.erase(source);
-  m_records.erase(source);
+  ForgetRecord(source);
   m_closedSources.insert(source);
   m_wake.set();
+}
+
+// State lock held. The slide's caches may go with the object that leaves: its read-ahead ends.
+void DirectorySourceAgent::ForgetRecord(CDirectorySource* source) {
+  m_records.erase(source);
+  std::lock_guard stack(m_stackLock);
+  for (auto& request : m_stack) {
+    if (request->kind == ViewpartState::TilePreload && request->source.directorySource == source) {
+      request->kind = ViewpartState::Cancelled;
+    }
+  }
 }
 
 bool DirectorySourceAgent::Submit(std::shared_ptr<ViewpartState> request) {
@@ -111,7 +122,9 @@ void DirectorySourceAgent::MainLoop() {
       } else if (m_opensInProgress.load() > 0) {
         WaitForWork(true);  // read-ahead gives way to a level being opened
       } else {
-        ServePreload(request);
+        // Under the state lock: a slide's leaving waits for this step and then cancels the rest.
+        std::lock_guard state(m_stateLock);
+        if (request->kind == ViewpartState::TilePreload) ServePreload(request);
       }
       continue;
     }

@@ -76,6 +76,7 @@ class DirectorySourceAgent final : public Concurrency::agent {
   bool ChunkReadAheadStep(SlideRecord& record);
   bool PlanTileReadAhead(CDirectorySource* slide, SlideRecord& record);
   void ServePreload(const std::shared_ptr<ViewpartState>& request);
+  void ForgetRecord(CDirectorySource* source);
   // Ends every request the agent holds or is yet to take in; no request is taken in afterwards.
   void EndAll(HRESULT hr);
 

@@ -90,7 +90,7 @@ struct ViewpartState {
   std::vector<PendingTile> TakePending();
   bool HasPending();
 
-  Kind kind = ViewRequest;
+  std::atomic<Kind> kind{ViewRequest};  // read-ahead kinds become Cancelled under the agent's locks
   Source source;
   RequestTargets* targets = nullptr;  // view requests; owned by the maker, outlives the request's use
   bool cacheEncoded = false;

@@ -194,11 +194,14 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"ChannelsTwoSlides", {"channels", "SLIDE", "SLIDE"}},
                     UsageCase{"AnnotationsUnknownFlag", {"annotations", "SLIDE", "--xml"}},
                     UsageCase{"BenchNoThreads", {"bench", "SLIDE", "--threads", "0"}},
-                    UsageCase{"BenchSizeNotANumber", {"bench", "SLIDE", "--size", "big"}}),
+                    UsageCase{"BenchSizeNotANumber", {"bench", "SLIDE", "--size", "big"}},
+                    UsageCase{"ServeWithoutRoot", {"serve"}},
+                    UsageCase{"ServePortTooLarge", {"serve", "SLIDE", "--port", "70000"}},
+                    UsageCase{"ServeRootMissing", {"serve", "/nonexistent/zorvel-root"}}),
     [](const testing::TestParamInfo<UsageCase>& info) { return info.param.name; });
 
 TEST(RenderHelpTest, EveryCommandDescribesItself) {
-  for (const char* command : {"render", "thumbnail", "image", "channels", "annotations", "bench"}) {
+  for (const char* command : {"render", "thumbnail", "image", "channels", "annotations", "bench", "serve"}) {
     const RunResult result = RunZorvel({command, "--help"});
     EXPECT_EQ(result.code, 0) << command;
     EXPECT_EQ(result.out.rfind(std::string("Usage: zorvel ") + command, 0), 0u) << result.out;

@@ -15,12 +15,13 @@ namespace {
 constexpr std::size_t kMaxBody = 1024;
 constexpr const char* kSlide = "([^/]{1,255})";
 
-void Send(const httplib::Request& request, httplib::Response& response, const Reply& reply, bool cacheable) {
+// `version` names the slide's content (its slide id): with the request it fixes the answer.
+void Send(const httplib::Request& request, httplib::Response& response, const Reply& reply, bool cacheable,
+          const std::string& version = {}) {
   response.status = reply.status;
   if (cacheable && reply.status == 200) {
-    // The answer depends only on the slide and the request, so the request names the version.
     char etag[24];
-    std::snprintf(etag, sizeof etag, "\"%016zx\"", std::hash<std::string>{}(request.target + reply.contentType));
+    std::snprintf(etag, sizeof etag, "\"%016zx\"", std::hash<std::string>{}(version + '\n' + request.target));
     response.set_header("ETag", etag);
     response.set_header("Cache-Control", "public, max-age=3600");
     if (request.get_header_value("If-None-Match") == etag) {
@@ -43,7 +44,7 @@ void WithSlide(SlideService& service, const httplib::Request& request, httplib::
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(slide->failure.hr));
     return Send(request, response, ErrorReply(500, slide->failure.call + " failed with " + code), false);
   }
-  Send(request, response, answer(*slide), cacheable);
+  Send(request, response, answer(*slide), cacheable, slide->facts.slideId);
 }
 
 // Tile size and overlap from ?overlap=0|1 (254 with overlap 1, 256 without); focus and channels.

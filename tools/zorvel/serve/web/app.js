@@ -34,6 +34,7 @@ function tileSource() {
 }
 
 function showImage() {
+  $('focusValue').textContent = $('focus').value;
   state.fullyLoaded = false;
   state.viewer.open(tileSource());
 }
