@@ -207,6 +207,7 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT LearnExtendedFocus();
   long RawFocus(LONG hostFocus) const;
   HRESULT OpenRawZoomLevel(long level, long focus);
+  bool TakeRawTileSource(long level, long focus, RawTileSource& source);
   HRESULT FindRawTileSource(long level, long focus, RawTileSource& source);
   bool SelectReadyRawLevel(long level, LONG hostFocus, RawTileSource& source, HRESULT& tileSizeCheck);
   HRESULT CheckRawTileSize(const CWSIZoomImage& image) const;
@@ -250,6 +251,10 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   LONG m_tileStride = 0;        // bytes per line of a decoded tile in the output format
   LONG m_tileStrideNative = 0;  // the same in the format of the slide's real bit depth
   CCommonWSIMetadata m_metadata;
+  // The scan-map ROI offset of m_metadata in tiles (batch coordinates are given with it), read
+  // once with the metadata instead of on every raw call.
+  LONG m_roiOffsetTilesX = 0;
+  LONG m_roiOffsetTilesY = 0;
   HugeCache::EncodedTileCache m_encodedCache;  // client of the process-wide encoded-tile cache
   HugeCache::DecodedTileCache m_decodedCache;  // client of the process-wide decoded-tile cache
   LONGLONG m_slideId = -1;                     // the path's number in the encoded cache

@@ -21,6 +21,14 @@ constexpr long kReferenceLevel = 9;
 
 constexpr SeErrorReporter Report{kSource};
 
+// The scan-map ROI offset in tiles: pixels shifted right by 8 as a signed number (floor division);
+// 0 when the metadata do not give it.
+LONG RoiOffsetInTiles(long (CCommonWSIMetadata::*getter)(uint32_t*) const, const CCommonWSIMetadata& metadata) {
+  uint32_t pixels = 0;
+  (metadata.*getter)(&pixels);
+  return static_cast<int32_t>(pixels) >> 8;
+}
+
 }  // namespace
 
 HRESULT CDicomZorvelImpl::OpenNativeZoomImgs(long level, bool extended) {
@@ -184,6 +192,8 @@ HRESULT CDicomZorvelImpl::InitSlideData() {
   if (FAILED(hr)) return Report(319, hr, u"CDicomZorvelImpl::InitSlideData");
   HugeCache::SetLastAvailableMemory(HugeCache::GetAvailableCacheMemory());
   m_metadata = m_spDirectorySource->GetKSLFProprietaryProperties();
+  m_roiOffsetTilesX = RoiOffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);
+  m_roiOffsetTilesY = RoiOffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetYPixels, m_metadata);
   return S_OK;
 }
 

@@ -92,6 +92,9 @@ void CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
   m_bSlideDataInitialised = false;
   m_bSlideInitialised = false;
   m_pDecoder.reset();
+  m_metadata = CCommonWSIMetadata();
+  m_roiOffsetTilesX = 0;
+  m_roiOffsetTilesY = 0;
   m_tileStride = 0;
   m_tileStrideNative = 0;
 }

@@ -38,20 +38,13 @@ bool IsRawTileSide(USHORT side, bool largeTiles) {
   return largeTiles ? side != 0 && side % kRawTileSide == 0 : side == kRawTileSide;
 }
 
-// The scan-map ROI offset in tiles: pixels shifted right by 8 as a signed number (floor division).
-LONG OffsetInTiles(long (CCommonWSIMetadata::*getter)(uint32_t*) const, const CCommonWSIMetadata& metadata) {
-  uint32_t pixels = 0;
-  (metadata.*getter)(&pixels);
-  return static_cast<int32_t>(pixels) >> 8;
-}
-
 }  // namespace
 
 // Focus -9999 with an extended-focus layer is that layer; otherwise the host's focus value
 // (0 for -9999) less one when the slide has the layer, as the normal planes follow it. The zoom
-// image is shared with the caller, who reads from it after leaving m_csSlide.
-HRESULT CDicomZorvelImpl::FindRawTileSource(long level, long focus, RawTileSource& source) {
-  std::lock_guard slide(m_csSlide);
+// image is shared with the caller, who reads from it after leaving m_csSlide. m_csSlide held;
+// false when the level is not open.
+bool CDicomZorvelImpl::TakeRawTileSource(long level, long focus, RawTileSource& source) {
   source.extended = focus == kExtendedFocus && m_bExtendedFocus;
   long plane = 0;
   if (!source.extended) {
@@ -61,11 +54,16 @@ HRESULT CDicomZorvelImpl::FindRawTileSource(long level, long focus, RawTileSourc
   source.plane = static_cast<uint32_t>(plane);
   const auto& images = source.extended ? m_extendedZoomImages : m_normalZoomImages;
   const auto it = images.find(level);
-  if (it == images.end()) return Report(1402, E_FAIL, kEncodedTile);
+  if (it == images.end()) return false;
   source.image = it->second;
-  source.offsetX = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);
-  source.offsetY = OffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetYPixels, m_metadata);
-  return S_OK;
+  source.offsetX = m_roiOffsetTilesX;
+  source.offsetY = m_roiOffsetTilesY;
+  return true;
+}
+
+HRESULT CDicomZorvelImpl::FindRawTileSource(long level, long focus, RawTileSource& source) {
+  std::lock_guard slide(m_csSlide);
+  return TakeRawTileSource(level, focus, source) ? S_OK : Report(1402, E_FAIL, kEncodedTile);
 }
 
 HRESULT CDicomZorvelImpl::GetEncodedSourceTile(long level, long focus, long y, long x, long channel, BYTE*& data,
@@ -146,7 +144,7 @@ bool CDicomZorvelImpl::SelectReadyRawLevel(long level, LONG hostFocus, RawTileSo
   const bool extended = focus == kExtendedFocus;
   if (m_readyZoomLevels.count({level, extended}) == 0) return false;
   if (level == static_cast<long>(kHighestZoomLevel) && m_readyZoomLevels.count({level, false}) == 0) return false;
-  if (FAILED(FindRawTileSource(level, focus, source))) return false;
+  if (!TakeRawTileSource(level, focus, source)) return false;
   m_pCurrentZoomImage = source.image.get();
   tileSizeCheck = CheckRawTileSize(*source.image);
   return true;

@@ -65,6 +65,7 @@ def parse_arguments(argv):
     p.add_argument("--concatenation", action="store_true", help="the parts of --split-level form a concatenation")
     p.add_argument("--series-uid")
     p.add_argument("--seed", type=int, default=1)
+    p.add_argument("--texture", type=int, default=0, help="noise of +-N on every sample (larger tiles)")
     return p.parse_args(argv)
 
 

@@ -34,8 +34,9 @@ class DICOMINTEROP_API CWSIImageBase {
   double GetAdjacentRowPixelSpacing() const;
   double GetAdjacentColumnPixelSpacing() const;
 
-  // Acquisition DateTime as a FILETIME count (100 ns since 1601-01-01, as written, no zone
-  // applied); `zoneMinutes` = the value's UTC offset in minutes (or -1000 when it has none);
+  // Acquisition DateTime as a FILETIME count (100 ns since 1601-01-01, in UTC when the value or
+  // Timezone Offset From UTC gives a zone, else as written); `zoneMinutes` = that UTC offset in
+  // minutes (or -1000 when there is none);
   // `localZoneMinutes` = 0. WSI_E_NOT_FOUND when the slide has no acquisition time.
   long GetAcquisitionDateTime(uint64_t* fileTime, int32_t* zoneMinutes, int32_t* localZoneMinutes) const;
   long GetAcquisitionDuration(double* seconds) const;

@@ -53,7 +53,9 @@ void ExpectBatchReadsMatch(const std::vector<ReferenceFrame>& frames, const Imag
       reads[i].capacity = size;
     }
     reads.back().x = 1u << 20;
-    EXPECT_EQ(image.ReadEncodedTilesInto(plane, channel, reads.data(), reads.size()), WSI_E_INVALIDARG);
+    const long batch = extended ? image.ReadEncodedTilesFromExtendedFocusInto(channel, reads.data(), reads.size())
+                                : image.ReadEncodedTilesInto(plane, channel, reads.data(), reads.size());
+    EXPECT_EQ(batch, WSI_E_INVALIDARG);
     EXPECT_EQ(reads.back().result, WSI_E_INVALIDARG);
     for (size_t i = 0; i < members.size(); ++i) {
       ASSERT_EQ(reads[i].result, WSI_OK) << members[i]->binFile;
@@ -187,6 +189,26 @@ TEST(BatchReads, DestinationTooSmallFailsOnlyItsEntry) {
     EXPECT_EQ(Bytes(buffers[x].begin(), buffers[x].end() - 1), tile.bytes);
     EXPECT_EQ(buffers[x].back(), 0xAB);
   }
+}
+
+// The extended-focus reads into caller memory refuse an image of the normal focus stack.
+TEST(BatchReads, ExtendedFocusReadsRefuseANormalImage) {
+  const std::string dir = GeneratedSlide("batch_small_destination", "--width 768 --height 256 --levels 0 --seed 9");
+  ASSERT_FALSE(dir.empty());
+  long count = 0, result = -1;
+  auto source = OpenSource(dir, &count, &result);
+  CWSIZoomImage image;
+  ASSERT_EQ(image.OpenZoomLevel(source.get(), false, 0, true), WSI_OK);
+  uint8_t byte = 0;
+  uint64_t size = 1;
+  long errorCode = 0;
+  EXPECT_EQ(image.ReadEncodedTileFromExtendedFocusInto(0, 0, 0, &byte, 1, &size, nullptr, &errorCode, nullptr),
+            WSI_E_NOT_OPEN);
+  EXPECT_EQ(size, 0u);
+  EXPECT_EQ(errorCode, WSI_E_NOT_OPEN);
+  WSIEncodedTileRead read{0, 0, &byte, 1};
+  EXPECT_EQ(image.ReadEncodedTilesFromExtendedFocusInto(0, &read, 1), WSI_E_NOT_OPEN);
+  EXPECT_EQ(read.result, WSI_E_NOT_OPEN);
 }
 
 }  // namespace

@@ -74,6 +74,22 @@ TEST(RawTiles, LevelsOutsideZeroToNineAndMissingLevels) {
   EXPECT_NE(outside, E_FAIL) << "with the library's own code";
 }
 
+// A directory without a slide fails at the binding of its source, once, with the same code at
+// every level: level 9 does not walk the levels (each step searching the directory again) first.
+TEST(RawTiles, ADirectoryWithoutASlideFailsEveryLevelAlike) {
+  constexpr HRESULT kNoSlideFound = static_cast<HRESULT>(0x81030027u);
+  std::filesystem::create_directories(ScratchDir() / "empty");
+  RawSlide slide = OpenRawSlide(ScratchDir() / "empty");
+  ComPtr<IKLVMemoryBuffer> buffer = NewBuffer();
+  LONG x = 0, y = 0;
+  IKLVMemoryBuffer* buffers[] = {buffer.Get()};
+  for (LONG level : {0, 4, 9}) {
+    EXPECT_EQ(slide.api()->GetImageRaw(0, 0, 0, 0, level, nullptr, buffer.Get()), kNoSlideFound) << level;
+    EXPECT_EQ(slide.api()->GetImageRawBatch(0, 0, level, 1, &x, &y, buffers), kNoSlideFound) << level;
+  }
+  EXPECT_EQ(slide->libraryCalls, 0) << "no level is opened without a source";
+}
+
 TEST(RawTiles, LargeTilesNeedTheSwitch) {
   const auto path = Slide("large", "--width 1024 --height 1024 --tile 512");
   RawSlide slide = OpenRawSlide(path);

@@ -61,6 +61,14 @@ def tile_pixels(digits, width, height, samples, bits):
     return pixels
 
 
+def add_texture(pixels, amplitude, seed):
+    """Seeded noise of +-amplitude on every sample, so that encoded tiles are as large as those of
+    real tissue (benchmarks); the digits stay readable while amplitude is below 8."""
+    noise = np.random.default_rng(seed).integers(-amplitude, amplitude + 1, size=pixels.shape)
+    limit = np.iinfo(pixels.dtype).max
+    return np.clip(pixels.astype(np.int64) + noise, 0, limit).astype(pixels.dtype)
+
+
 def picture(width, height, seed, rgb=True):
     """A smooth picture for single images (label, overview, thumbnail)."""
     y, x = np.mgrid[0:height, 0:width]

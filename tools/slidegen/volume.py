@@ -48,6 +48,8 @@ def encode_frames(plan, frames, opts, samples, bits):
     for path, plane, row, col in frames:
         digits = pattern.tile_digits(level.index, plan.planes[plane][0], plan.paths[path]["index"], row, col)
         pixels = pattern.tile_pixels(digits, level.tile_width, level.tile_height, samples, bits)
+        if opts.texture:
+            pixels = pattern.add_texture(pixels, opts.texture, (opts.seed * 8191 + row) * 8191 + col)
         encoded.append(encoding.encode_frame(pixels, opts.syntax))
     return encoded
 

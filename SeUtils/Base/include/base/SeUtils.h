@@ -36,6 +36,9 @@ HRESULT GetModuleDirAndFileName(std::u16string* directory, std::u16string* fileN
 HRESULT SeSplitModulePath(std::u16string path, std::u16string* directory, std::u16string* fileName);
 // The temp directory without its trailing separator; `directory` unchanged on failure.
 HRESULT SeGetTempPath(std::u16string& directory);
+// The same without logging a failure: for the log's own creation, which must not report into
+// the log it is creating.
+HRESULT SeGetTempPathUnlogged(std::u16string& directory);
 
 // VARIANT conversions.
 HRESULT SeTypeToVariant(INT value, VARIANT* out);

@@ -71,7 +71,8 @@ std::u16string WithoutTrailingSeparators(std::u16string path) {
 std::u16string UnexpandedLogDirectory(const SeLogSettings& settings, const SeLogLocation& location) {
   std::u16string directory = settings.directory;
   if (!directory.empty()) return directory;
-  if (settings.useTempDirectory && FAILED(SeGetTempPath(directory))) directory.clear();
+  // This runs while the log is being created: a failure must not be reported into it.
+  if (settings.useTempDirectory && FAILED(SeGetTempPathUnlogged(directory))) directory.clear();
   if (directory.empty()) directory = location.settingsDirectory;
   if (directory.empty()) {
     char16_t current[MAX_PATH];

@@ -128,7 +128,7 @@ HRESULT GetModuleDirAndFileName(std::u16string* directory, std::u16string* fileN
   return hr;
 }
 
-HRESULT SeGetTempPath(std::u16string& directory) {
+HRESULT SeGetTempPathUnlogged(std::u16string& directory) {
   std::u16string buffer(MAX_PATH, u'\0');
   SetLastError(ERROR_SUCCESS);
   DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
@@ -138,11 +138,16 @@ HRESULT SeGetTempPath(std::u16string& directory) {
   }
   if (length == 0) {
     const DWORD error = GetLastError();
-    if (error) return SeReportError(kSource, 1532, HRESULT_FROM_WIN32(error), u"SeGetTempPath");
-    return SeReportError(kSource, 1533, E_FAIL, u"SeGetTempPath");
+    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
   }
   buffer.resize(length);
   const size_t cut = buffer.find_last_of(u"/\\");
   directory = cut == std::u16string::npos ? buffer : buffer.substr(0, cut);
   return S_OK;
+}
+
+HRESULT SeGetTempPath(std::u16string& directory) {
+  const HRESULT hr = SeGetTempPathUnlogged(directory);
+  if (SUCCEEDED(hr)) return S_OK;
+  return SeReportError(kSource, hr == E_FAIL ? 1533 : 1532, hr, u"SeGetTempPath");
 }
