@@ -1,15 +1,14 @@
 // Slide properties read from the current zoom image (level 0 after the opening walk): compression,
 // geometry, pixel size, acquisition dates, scanner facts and identifiers.
 // Called by GetSlideProperties with m_csSlide held; failures are reported where detected.
-#include <algorithm>
-#include <iterator>
-
 #include <DicomInteropBase.h>
 
 #include "DicomZorvelImpl.h"
 #include "ModuleLog.h"
 #include "Properties/PropertyValues.h"
 #include "Properties/SlidePropertyRules.h"
+#include "Properties/SlidePropertyTags.h"
+#include "Properties/SlideTagTable.h"
 
 namespace {
 
@@ -28,66 +27,71 @@ HRESULT SetTextOf(long result, const std::u16string& text, VARIANT& value) {
 
 }  // namespace
 
-// Tags answered from the current image; E_NOTIMPL for a tag that is not one of them.
-HRESULT CDicomZorvelImpl::ReadImageProperty(LONG tag, VARIANT& value) {
-  switch (tag) {
-    case 301: case 302: case 354: return ReadLossiness(tag, value);
-    case 303: return ReadCompressionType(value);
-    case 308: case 309: return ReadPixelSize(tag == 308, value);
-    case 312: case 373: return ReadScanningDate(tag == 373, value);
-    case 320: case 40000: return ReadSlideType(value);
-    case 353: return ReadSoftwareVersion(value);
-    case 1008: return ReadStudyUid(value);
-    default: break;
+// Readers of the tags answered from the current image.
+void CDicomZorvelImpl::AddImageReaders(SlideTagTable& table) {
+  using namespace SlideTag;
+  using Self = CDicomZorvelImpl;
+  for (LONG tag : {kCompressed, kCompressionMode, kIsLossless}) {
+    table.Add(tag, [](Self& s, LONG t, VARIANT& v) { return s.ReadLossiness(t, v); });
   }
-  return ReadImageFacts(tag, value);
+  table.Add(kCompressionType, [](Self& s, LONG, VARIANT& v) { return s.ReadCompressionType(v); });
+  table.Add(kPixelWidth, [](Self& s, LONG, VARIANT& v) { return s.ReadPixelSize(true, v); });
+  table.Add(kPixelHeight, [](Self& s, LONG, VARIANT& v) { return s.ReadPixelSize(false, v); });
+  table.Add(kScanningDate, [](Self& s, LONG, VARIANT& v) { return s.ReadScanningDate(false, v); });
+  table.Add(kScanningDateUtc, [](Self& s, LONG, VARIANT& v) { return s.ReadScanningDate(true, v); });
+  table.Add(kSlideType, [](Self& s, LONG, VARIANT& v) { return s.ReadSlideType(v); });
+  table.Add(kSlideTypeAgain, [](Self& s, LONG, VARIANT& v) { return s.ReadSlideType(v); });
+  table.Add(kScannerSoftwareVersion, [](Self& s, LONG, VARIANT& v) { return s.ReadSoftwareVersion(v); });
+  table.Add(kStudyUid, [](Self& s, LONG, VARIANT& v) { return s.ReadStudyUid(v); });
+  for (LONG tag : {kWidthInPixels, kHeightInPixels, kChannelCount, kObjectiveMagnification, kScanningTime, kRoiSize,
+                   kZStackCount, kScannerHardwareVersion, kScannerHardwareId, kRawTileSize}) {
+    table.Add(tag, [](Self& s, LONG t, VARIANT& v) { return s.ReadImageFacts(t, v); });
+  }
 }
 
-// Plain facts of the current image; without one, 326 and 397 are EMPTY and the others E_FAIL.
+// Plain facts of the current image; without one, the ROI and raw tile sizes are EMPTY and the
+// others E_FAIL.
 HRESULT CDicomZorvelImpl::ReadImageFacts(LONG tag, VARIANT& value) {
-  static constexpr LONG kImageFactTags[] = {306, 307, 313, 321, 323, 326, 330, 351, 352, 397};
-  if (std::find(std::begin(kImageFactTags), std::end(kImageFactTags), tag) == std::end(kImageFactTags)) {
-    return E_NOTIMPL;
-  }
+  using namespace SlideTag;
   const CWSIZoomImage* image = m_pCurrentZoomImage;
-  if (image == nullptr) return tag == 326 || tag == 397 ? S_OK : Report(1559, E_FAIL);
+  if (image == nullptr) return tag == kRoiSize || tag == kRawTileSize ? S_OK : Report(1559, E_FAIL);
   std::u16string text;
   switch (tag) {
-    case 306: SetI4(value, static_cast<int32_t>(image->GetTotalPixelMatrixColumns())); return S_OK;
-    case 307: SetI4(value, static_cast<int32_t>(image->GetTotalPixelMatrixRows())); return S_OK;
-    case 313: SetI4(value, static_cast<int32_t>(image->GetChannelCount())); return S_OK;
-    case 330: SetI4(value, static_cast<int32_t>(image->GetZStackCount())); return S_OK;
-    case 321: {
+    case kWidthInPixels: SetI4(value, static_cast<int32_t>(image->GetTotalPixelMatrixColumns())); return S_OK;
+    case kHeightInPixels: SetI4(value, static_cast<int32_t>(image->GetTotalPixelMatrixRows())); return S_OK;
+    case kChannelCount: SetI4(value, static_cast<int32_t>(image->GetChannelCount())); return S_OK;
+    case kZStackCount: SetI4(value, static_cast<int32_t>(image->GetZStackCount())); return S_OK;
+    case kObjectiveMagnification: {
       double power = 0;
       if (!image->GetObjectiveLensPower(0, &power)) return S_OK;
       return SetText(value, SlidePropertyRules::ShortestDecimalText(power));
     }
-    case 323: {
+    case kScanningTime: {
       double seconds = 0;
       if (image->GetAcquisitionDuration(&seconds) >= 0) SetR8(value, seconds);
       return S_OK;
     }
-    case 326: {
+    case kRoiSize: {
       const auto size = SlidePropertyRules::RoiSizeInTiles(image->GetTotalPixelMatrixColumns(),
                                                            image->GetTotalPixelMatrixRows(), image->GetColumns(),
                                                            image->GetRows());
       if (size) SetI4(value, *size);
       return S_OK;
     }
-    case 351: return SetTextOf(image->GetManufacturersModelName(&text), text, value);
-    case 352: return SetTextOf(image->GetDeviceSerialNumber(&text), text, value);
-    case 397: SetI4(value, image->GetColumns() * 65536 + image->GetRows()); return S_OK;
-    default: return E_NOTIMPL;
+    case kScannerHardwareVersion: return SetTextOf(image->GetManufacturersModelName(&text), text, value);
+    case kScannerHardwareId: return SetTextOf(image->GetDeviceSerialNumber(&text), text, value);
+    case kRawTileSize: SetI4(value, image->GetColumns() * 65536 + image->GetRows()); return S_OK;
+    default: return Report(1559, E_INVALIDARG);
   }
 }
 
 HRESULT CDicomZorvelImpl::ReadLossiness(LONG tag, VARIANT& value) {
-  if (m_pCurrentZoomImage == nullptr) return Report(tag == 301 ? 818 : 869, E_FAIL);
+  if (m_pCurrentZoomImage == nullptr) return Report(tag == SlideTag::kCompressed ? 818 : 869, E_FAIL);
   const long syntax = m_pCurrentZoomImage->GetTransferSyntax();
-  const auto answer = tag == 301 ? SlidePropertyRules::IsCompressed(syntax) : SlidePropertyRules::IsLossy(syntax);
-  if (!answer) return Report(tag == 301 ? 818 : 869, E_INVALIDARG);
-  if (tag == 302) return SetText(value, *answer ? u"LOSSY" : u"LOSSYLESS");
-  SetBool(value, tag == 354 ? !*answer : *answer);
+  const auto answer = tag == SlideTag::kCompressed ? SlidePropertyRules::IsCompressed(syntax) : SlidePropertyRules::IsLossy(syntax);
+  if (!answer) return Report(tag == SlideTag::kCompressed ? 818 : 869, E_INVALIDARG);
+  if (tag == SlideTag::kCompressionMode) return SetText(value, *answer ? u"LOSSY" : u"LOSSYLESS");
+  SetBool(value, tag == SlideTag::kIsLossless ? !*answer : *answer);
   return S_OK;
 }
 

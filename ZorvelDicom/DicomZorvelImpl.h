@@ -23,6 +23,7 @@
 
 struct RawTileSource;
 struct RegionSlide;
+class SlideTagTable;
 struct RegionPlan;
 struct IKLVBitmapImage2;
 namespace Render {
@@ -132,15 +133,15 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
 
   // Slide property values (DicomZorvelProperties.cpp, DicomZorvelImageProperties.cpp); m_csSlide held
   HRESULT ReadSlideProperty(LONG tag, VARIANT& value);
+  static SlideTagTable BuildSlideTagReaders();
+  static void AddImageReaders(SlideTagTable& table);
   HRESULT ReadFocusLevelOffset(LONG tag, VARIANT& value);
-  HRESULT ReadSlideWideProperty(LONG tag, VARIANT& value);
   HRESULT ReadSlideSize(VARIANT& value);
   HRESULT ReadSlideId(VARIANT& value);
   HRESULT ReadLabelText(VARIANT& value);
   HRESULT ReadDoubleWide(VARIANT& value);
   HRESULT ReadRawZoomList(VARIANT& value);
   HRESULT ReadHistogramParameters(VARIANT& value);
-  HRESULT ReadImageProperty(LONG tag, VARIANT& value);
   HRESULT ReadImageFacts(LONG tag, VARIANT& value);
   HRESULT ReadLossiness(LONG tag, VARIANT& value);
   HRESULT ReadCompressionType(VARIANT& value);

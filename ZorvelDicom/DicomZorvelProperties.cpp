@@ -16,6 +16,8 @@
 #include "Properties/MetadataPropertyTable.h"
 #include "Properties/PropertyValues.h"
 #include "Properties/SlidePropertyRules.h"
+#include "Properties/SlidePropertyTags.h"
+#include "Properties/SlideTagTable.h"
 #include "Properties/SlidePropertyTable.h"
 #include "Slide/SlideIdScan.h"
 
@@ -26,18 +28,19 @@ using namespace PropertyValues;
 constexpr const char16_t* kSource = u"DicomZorvel";
 constexpr const char16_t* kGetProperties = u"CDicomZorvelImpl::GetSlideProperties";
 constexpr LONG kIgnoredTagBit = 0x40000000;
-constexpr LONG kZeroFocusTag = 650;
 
 constexpr SeErrorReporter Report{kSource, kGetProperties};
 
 // Tags whose value is one fixed text.
 const char16_t* FixedText(LONG tag) {
+  using namespace SlideTag;
   switch (tag) {
-    case 317: case 318: case 336: case 341: case 345: case 346: case 347: case 348: case 349:
+    case kBrightness: case kContrast: case kRotation: case kCurrentZStackLevel: case kColorBalanceRed:
+    case kColorBalanceGreen: case kColorBalanceBlue: case kHasStoredBrightness: case kHasStoredContrast:
       return u"0";
-    case 319: case 350:
+    case kGamma: case kHasStoredGamma:
       return u"1.0";
-    case 337: case 338: case 339: case 340:
+    case kVerticalFlip: case kHorizontalFlip: case kBarcodeFlip: case kZStackEnabled:
       return u"False";
     default:
       return nullptr;
@@ -45,7 +48,9 @@ const char16_t* FixedText(LONG tag) {
 }
 
 // Tags that need neither the directory source nor an opened level before their value is read.
-bool SkipsSlideOpening(LONG tag) { return tag == 372 || tag == 378 || tag == 339; }
+bool SkipsSlideOpening(LONG tag) {
+  return tag == SlideTag::kSlideId || tag == SlideTag::kLabelText || tag == SlideTag::kBarcodeFlip;
+}
 
 }  // namespace
 
@@ -81,64 +86,72 @@ STDMETHODIMP CDicomZorvelImpl::GetSlideProperties(LONG SldPropTag, VARIANT* Slid
   }
 }
 
-// The value of one (unmasked) tag; `value` starts VT_EMPTY.
+// The value of one (unmasked) tag; `value` starts VT_EMPTY. Every tag has one reader in one table.
 HRESULT CDicomZorvelImpl::ReadSlideProperty(LONG tag, VARIANT& value) {
-  if (const char16_t* text = FixedText(tag)) return SetText(value, text);
-  if (auto getter = MetadataPropertyTable::FindGetter(tag)) {
-    return MetadataPropertyTable::ReadInto(m_metadata, *getter, value);
-  }
-  if (tag >= 550 && tag <= 750) return ReadFocusLevelOffset(tag, value);
-  HRESULT hr = ReadImageProperty(tag, value);
-  if (hr != E_NOTIMPL) return hr;
-  hr = ReadSlideWideProperty(tag, value);
-  if (hr != E_NOTIMPL) return hr;
-  return Report(1559, E_INVALIDARG);
+  static const SlideTagTable kReaders = BuildSlideTagReaders();
+  const SlideTagRow* row = kReaders.Find(tag);
+  if (row == nullptr) return Report(1559, E_INVALIDARG);
+  return row->read(*this, tag, value);
 }
 
 HRESULT CDicomZorvelImpl::ReadFocusLevelOffset(LONG tag, VARIANT& value) {
-  const auto found = m_focusLevelOffsets.find(tag - kZeroFocusTag);
+  const auto found = m_focusLevelOffsets.find(tag - SlideTag::kZeroFocusLevelOffset);
   double offset = found == m_focusLevelOffsets.end() ? 0.0 : found->second;
-  if (tag == kZeroFocusTag && std::fabs(offset) < 0.000001) offset = 0.0;
+  if (tag == SlideTag::kZeroFocusLevelOffset && std::fabs(offset) < 0.000001) offset = 0.0;
   SetR8(value, offset);
   return S_OK;
 }
 
-// Tags computed from the slide-wide state, the directory source and the metadata; E_NOTIMPL for
-// a tag that is not one of them.
-HRESULT CDicomZorvelImpl::ReadSlideWideProperty(LONG tag, VARIANT& value) {
-  switch (tag) {
-    case 304: {
-      int32_t factor = 0;
-      SetI4(value, m_metadata.GetCompressionFactor(&factor) >= 0 ? factor : 0);
-      return S_OK;
-    }
-    case 325: SetI4(value, 0); return S_OK;
-    case 327: SetI4(value, m_bitsStored); return S_OK;
-    case 328:
-      SetBool(value, m_bNormalLevelOpened && m_pCurrentZoomImage != nullptr &&
-                         m_pCurrentZoomImage->GetZStackCount() >= 2);
-      return S_OK;
-    case 329: SetBool(value, m_bExtendedFocus); return S_OK;
-    case 375: {
-      ULONG zeroFocusLevel = 0;
-      if (SUCCEEDED(CalculateZeroFocusLevel(zeroFocusLevel))) SetI4(value, static_cast<int32_t>(zeroFocusLevel));
-      return S_OK;
-    }
-    case 331: {
-      long firstLevel = 0;
-      if (SUCCEEDED(CalculateZStackFirstLevel(firstLevel))) SetI4(value, static_cast<int32_t>(firstLevel));
-      return S_OK;
-    }
-    case 342: return S_OK;
-    case 344: return ReadSlideSize(value);
-    case 372: case 1007: return ReadSlideId(value);
-    case 378: return ReadLabelText(value);
-    case 379: case 51300: return ReadDoubleWide(value);
-    case 396: SetBool(value, m_bLargeRawTiles); return S_OK;
-    case 414: return ReadRawZoomList(value);
-    case 40014: return ReadHistogramParameters(value);
-    default: return E_NOTIMPL;
+// The reader of every slide tag: fixed texts, metadata getters, focus-level offsets, the current
+// image and the slide-wide state.
+SlideTagTable CDicomZorvelImpl::BuildSlideTagReaders() {
+  using namespace SlideTag;
+  using Self = CDicomZorvelImpl;
+  SlideTagTable table;
+  for (LONG tag = kCompressed; tag <= kRawZoomList; ++tag) {
+    if (FixedText(tag) != nullptr) table.Add(tag, [](Self&, LONG t, VARIANT& v) { return SetText(v, FixedText(t)); });
   }
+  for (LONG tag : MetadataPropertyTable::Tags()) {
+    table.Add(tag, [](Self& s, LONG t, VARIANT& v) {
+      return MetadataPropertyTable::ReadInto(s.m_metadata, *MetadataPropertyTable::FindGetter(t), v);
+    });
+  }
+  table.Add(kFirstFocusLevelOffset, kLastFocusLevelOffset,
+            [](Self& s, LONG t, VARIANT& v) { return s.ReadFocusLevelOffset(t, v); });
+  AddImageReaders(table);
+  table.Add(kCompressionFactor, [](Self& s, LONG, VARIANT& v) {
+    int32_t factor = 0;
+    SetI4(v, s.m_metadata.GetCompressionFactor(&factor) >= 0 ? factor : 0);
+    return S_OK;
+  });
+  table.Add(kRoiPosition, [](Self&, LONG, VARIANT& v) { return SetI4(v, 0), S_OK; });
+  table.Add(kBitDepth, [](Self& s, LONG, VARIANT& v) { return SetI4(v, s.m_bitsStored), S_OK; });
+  table.Add(kHasZStack, [](Self& s, LONG, VARIANT& v) {
+    SetBool(v, s.m_bNormalLevelOpened && s.m_pCurrentZoomImage != nullptr && s.m_pCurrentZoomImage->GetZStackCount() >= 2);
+    return S_OK;
+  });
+  table.Add(kHasExtendedFocus, [](Self& s, LONG, VARIANT& v) { return SetBool(v, s.m_bExtendedFocus), S_OK; });
+  table.Add(kZStackZeroFocusLevel, [](Self& s, LONG, VARIANT& v) {
+    ULONG zeroFocusLevel = 0;
+    if (SUCCEEDED(s.CalculateZeroFocusLevel(zeroFocusLevel))) SetI4(v, static_cast<int32_t>(zeroFocusLevel));
+    return S_OK;
+  });
+  table.Add(kZStackFirstLevel, [](Self& s, LONG, VARIANT& v) {
+    long firstLevel = 0;
+    if (SUCCEEDED(s.CalculateZStackFirstLevel(firstLevel))) SetI4(v, static_cast<int32_t>(firstLevel));
+    return S_OK;
+  });
+  table.Add(kRawImageList, [](Self&, LONG, VARIANT&) { return S_OK; });
+  table.Add(kSlideSize, [](Self& s, LONG, VARIANT& v) { return s.ReadSlideSize(v); });
+  table.Add(kSlideId, [](Self& s, LONG, VARIANT& v) { return s.ReadSlideId(v); });
+  table.Add(kSlideIdAgain, [](Self& s, LONG, VARIANT& v) { return s.ReadSlideId(v); });
+  table.Add(kLabelText, [](Self& s, LONG, VARIANT& v) { return s.ReadLabelText(v); });
+  table.Add(kDoubleWide, [](Self& s, LONG, VARIANT& v) { return s.ReadDoubleWide(v); });
+  table.Add(kDoubleWideAgain, [](Self& s, LONG, VARIANT& v) { return s.ReadDoubleWide(v); });
+  table.Add(kLargeRawTiles, [](Self& s, LONG, VARIANT& v) { return SetBool(v, s.m_bLargeRawTiles), S_OK; });
+  table.Add(kRawZoomList, [](Self& s, LONG, VARIANT& v) { return s.ReadRawZoomList(v); });
+  table.Add(kHistogramParameters, [](Self& s, LONG, VARIANT& v) { return s.ReadHistogramParameters(v); });
+  return table;
 }
 
 HRESULT CDicomZorvelImpl::ReadSlideSize(VARIANT& value) {

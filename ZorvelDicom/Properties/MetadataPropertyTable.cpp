@@ -101,6 +101,12 @@ struct Reader {
 
 }  // namespace
 
+std::vector<LONG> Tags() {
+  std::vector<LONG> tags;
+  for (const Row& row : kRows) tags.push_back(row.tag);
+  return tags;
+}
+
 std::optional<Getter> FindGetter(LONG tag) {
   for (const Row& row : kRows) {
     if (row.tag == tag) return row.getter;

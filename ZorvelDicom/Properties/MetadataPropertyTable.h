@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include <CommonWSIMetadata.h>
 
@@ -18,6 +19,9 @@ using UI4Getter = long (CCommonWSIMetadata::*)(uint32_t*) const;
 using R8Getter = long (CCommonWSIMetadata::*)(double*) const;
 using TextGetter = long (CCommonWSIMetadata::*)(std::u16string*) const;
 using Getter = std::variant<I4Getter, UI4Getter, R8Getter, TextGetter>;
+
+// Every tag of the table, in table order.
+std::vector<LONG> Tags();
 
 // The getter that answers `tag`, if the tag is one of them.
 std::optional<Getter> FindGetter(LONG tag);
