@@ -34,16 +34,22 @@ def regions(width, height, count, seed=7):
     return [(rng.randrange(0, width - SIZE), rng.randrange(0, height - SIZE)) for _ in range(count)]
 
 
+_POOLS = {}  # one pool per thread count, so that passes reuse their threads
+
+
 def read_all(read, locations, threads):
     def work(part):
         for location in locations[part::threads]:
             read(location)
-    with cf.ThreadPoolExecutor(threads) as pool:
-        list(pool.map(work, range(threads)))
+    pool = _POOLS.setdefault(threads, cf.ThreadPoolExecutor(threads))
+    list(pool.map(work, range(threads)))
+
+
+_OUTPUTS = threading.local()  # per thread, kept across passes like getimage_bench's bitmaps
 
 
 def zorvel_reader(slide):
-    local = threading.local()
+    local = _OUTPUTS
 
     def read(location):
         # One output array per thread, reused between regions (first touch of memory is slow here).
