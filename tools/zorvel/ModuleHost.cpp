@@ -15,13 +15,13 @@ namespace {
 
 using GetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, LPVOID*);
 
-std::filesystem::path ExecutableDir() {
+}  // namespace
+
+std::filesystem::path ModuleHost::ExecutableDir() {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::filesystem::current_path() : self.parent_path();
 }
-
-}  // namespace
 
 std::filesystem::path ModuleHost::DefaultModulePath() {
   if (const char* fromEnvironment = std::getenv("ZORVEL_MODULE"); fromEnvironment != nullptr && *fromEnvironment) {

@@ -20,6 +20,8 @@ class ModuleHost {
  public:
   // The module file: $ZORVEL_MODULE when set, else ../lib/ZorvelDicom.so beside the executable.
   static std::filesystem::path DefaultModulePath();
+  // The directory of the running executable (the working directory when it cannot be read).
+  static std::filesystem::path ExecutableDir();
 
   // Loads the module (once per process) and creates a slide object with IKLVZorvel3.
   CallResult CreateSlide(const std::filesystem::path& modulePath, ComPtr<IKLVZorvel3>& slide);

@@ -3,6 +3,7 @@
 
 #include "CommandStatus.h"
 #include "Commands.h"
+#include "ModuleHost.h"
 #include "SlideSession.h"
 #include "TileServer.h"
 
@@ -16,12 +17,20 @@ constexpr const char* kHelp =
     "slide) to a browser: open the printed address. Binds to 127.0.0.1 unless --host says\n"
     "otherwise; --port 0 takes any free port. --threads: requests served at the same time.\n"
     "--cache-mib: a cap on the module's tile caches together (default: the module's own budget).\n"
-    "--web: the directory of the page (default: the source tree's tools/zorvel/serve/web, whose\n"
-    "node_modules the setup script fills with 'npm ci').\n"
+    "--web: the directory of the page (default: PREFIX/share/zorvel/web when installed, else the\n"
+    "source tree's tools/zorvel/serve/web, whose node_modules the setup script fills with 'npm ci').\n"
     "Endpoints: /api/slides, /api/slides/NAME/{info,properties,annotations},\n"
     "/api/slides/NAME/{label,overview,thumbnail}.jpeg, /dz/NAME.dzi and\n"
     "/dz/NAME_files/LEVEL/COL_ROW.jpeg (?overlap=0 for 256-pixel tiles without overlap, &focus=F,\n"
     "&channels=R,G,B).\n";
+
+// The page installed beside the executable (PREFIX/share/zorvel/web), else the source tree's.
+std::filesystem::path DefaultWebDir() {
+  const std::filesystem::path installed = ModuleHost::ExecutableDir().parent_path() / "share" / "zorvel" / "web";
+  std::error_code error;
+  if (std::filesystem::exists(installed / "index.html", error)) return installed;
+  return ZORVEL_SERVE_WEB_DIR;
+}
 
 std::string ReadOptions(const ParsedArguments& parsed, zorvel_serve::ServerOptions& options, int& cacheMib) {
   if (parsed.positional.size() != 1) return "expected exactly one ROOT_DIR";
@@ -38,7 +47,7 @@ std::string ReadOptions(const ParsedArguments& parsed, zorvel_serve::ServerOptio
     *value = static_cast<int>(*number);
   }
   const auto web = parsed.options.find("--web");
-  options.webDir = web != parsed.options.end() ? std::filesystem::path(web->second) : std::filesystem::path(ZORVEL_SERVE_WEB_DIR);
+  options.webDir = web != parsed.options.end() ? std::filesystem::path(web->second) : DefaultWebDir();
   options.viewerDir = options.webDir / "node_modules" / "openseadragon" / "build" / "openseadragon";
   return {};
 }
