@@ -126,11 +126,11 @@ void DecodedTileCache::Leave() {
       tier.RebalanceLocked(decodedBudget / static_cast<ULONGLONG>(std::max<LONGLONG>(tier.clientCount, 1)));
     }
     if (tier.partitions.empty()) std::swap(stopped, tier.agent);
+    m_partition.reset();
+    m_initialised = false;
   }
   if (stopped != nullptr) ReallocationAgent::Stop(stopped);
   m_overflow.Unregister();
-  m_partition.reset();
-  m_initialised = false;
 }
 
 int DecodedTileCache::Reserve(long focus, long zoom, long channel, long row, long column, unsigned char*& address) {
@@ -138,6 +138,7 @@ int DecodedTileCache::Reserve(long focus, long zoom, long channel, long row, lon
   if (!m_initialised) return kReserveNoSlot;
   SlabTier& tier = SlabTier::Shared();
   std::lock_guard lock(tier.decoded);
+  if (m_partition == nullptr) return kReserveNoSlot;
   SlabPartition& partition = *m_partition;
   if (partition.reallocating) return kReserveNoSlot;
   const TileKey key = KeyOf(focus, zoom, channel, row, column);
@@ -171,6 +172,7 @@ void DecodedTileCache::MarkComplete(long focus, long zoom, long channel, long ro
   if (!m_initialised) return;
   SlabTier& tier = SlabTier::Shared();
   std::lock_guard lock(tier.decoded);
+  if (m_partition == nullptr) return;
   SlabPartition& partition = *m_partition;
   const TileKey key = KeyOf(focus, zoom, channel, row, column);
   partition.FinishDeferredCopy(key, OverflowMover());
@@ -184,6 +186,7 @@ unsigned char* DecodedTileCache::Find(long focus, long zoom, long channel, long 
   SlabTier& tier = SlabTier::Shared();
   {
     std::lock_guard lock(tier.decoded);
+    if (m_partition == nullptr) return nullptr;
     SlabPartition& partition = *m_partition;
     auto it = partition.slots.find(KeyOf(focus, zoom, channel, row, column));
     if (it != partition.slots.end()) {
@@ -200,25 +203,40 @@ bool DecodedTileCache::IsPending(long focus, long zoom, long channel, long row, 
   if (!m_initialised) return false;
   SlabTier& tier = SlabTier::Shared();
   std::lock_guard lock(tier.decoded);
+  if (m_partition == nullptr) return false;
   auto it = m_partition->slots.find(KeyOf(focus, zoom, channel, row, column));
   return it != m_partition->slots.end() && !it->second.complete;
 }
 
+// The slot's partition is looked up under the lock: the object may have left its partition (a slide
+// closed or reopened on another thread) while a region request still held the pin.
 void DecodedTileCache::Release(const unsigned char* address) {
   if (address == nullptr) return;
-  if (m_initialised) {
+  {
     SlabTier& tier = SlabTier::Shared();
     std::lock_guard lock(tier.decoded);
-    SlabPartition& partition = *m_partition;
-    if (partition.Holds(address)) {
-      if (partition.Unpin(address)) {
-        partition.ForgetAbandonedWrite(address);
-        partition.DropRetiredWithoutPins();
+    if (SlabPartition* partition = tier.PartitionHolding(m_partition.get(), address); partition != nullptr) {
+      if (partition->Unpin(address)) {
+        partition->ForgetAbandonedWrite(address);
+        partition->DropRetiredWithoutPins();
+        if (partition->pins.empty()) {
+          std::erase_if(tier.orphans, [&](const auto& orphan) { return orphan.get() == partition; });
+        }
       }
       return;
     }
   }
   m_overflow.ReleaseTile(address);
+}
+
+SlabPartition* SlabTier::PartitionHolding(SlabPartition* first, const unsigned char* address) const {
+  if (first != nullptr && first->Holds(address)) return first;
+  for (const auto* list : {&partitions, &orphans}) {
+    for (const auto& partition : *list) {
+      if (partition->Holds(address)) return partition.get();
+    }
+  }
+  return nullptr;
 }
 
 void DecodedTileCache::Rebalance(ULONGLONG perClient) {

@@ -13,6 +13,7 @@
 // back by one Release. A DecodedTileCache must outlive the addresses it handed out.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,7 +58,7 @@ class DecodedTileCache {
   // Sets every partition's target bytes and the overflow budget for perClient bytes per client.
   static void Rebalance(ULONGLONG perClient);
 
-  bool IsInitialised() const { return m_initialised; }
+  bool IsInitialised() const { return m_initialised.load(std::memory_order_acquire); }
   LONGLONG ClientNumber() const { return m_clientNumber; }
 
   // State of the slab tier, for diagnostics and tests.
@@ -79,8 +80,8 @@ class DecodedTileCache {
   ScatteredDecodedCache m_overflow;         // overflow-tier client, filed under m_clientNumber
   std::u16string m_path;
   LONGLONG m_clientNumber = -1;
-  std::shared_ptr<SlabPartition> m_partition;  // the partition of this object's tile size
-  bool m_initialised = false;
+  std::shared_ptr<SlabPartition> m_partition;  // the partition of this object's tile size; under the decoded mutex
+  std::atomic<bool> m_initialised{false};
 };
 
 }  // namespace HugeCache

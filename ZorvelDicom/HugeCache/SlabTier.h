@@ -78,6 +78,8 @@ struct SlabTier {
   std::mutex decoded;
   std::vector<std::shared_ptr<SlabPartition>> partitions;
   std::vector<std::shared_ptr<SlabPartition>> orphans;  // removed while addresses were pinned
+  // The partition whose slabs hold address: first, else a live one, else an orphan. Decoded mutex held.
+  SlabPartition* PartitionHolding(SlabPartition* first, const unsigned char* address) const;
   std::map<std::u16string, RegistryEntry> registry;
   LONGLONG clientCount = 0;
   LONGLONG numberCounter = -1;
