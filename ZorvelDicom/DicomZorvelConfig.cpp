@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include "Annotations/WSIAnnotations.h"
+#include "ConfigurationKeys.h"
 #include "DicomZorvelImpl.h"
 #include "ModuleCodes.h"
 #include "ModuleLog.h"
@@ -11,6 +12,8 @@
 #include "ProcessSettings.h"
 
 namespace {
+
+using namespace ConfigurationKeys;
 
 constexpr const char16_t* kSource = u"DicomZorvel";
 constexpr const char16_t* kPut = u"CDicomZorvelImpl::put_Properties";
@@ -46,9 +49,9 @@ struct ProcessValueKey {
 };
 
 constexpr ProcessValueKey kProcessValueKeys[] = {
-    {50000, &ProcessSettings::SetDecodedMultiplier, 3457}, {50001, &ProcessSettings::SetEncodedMultiplier, 3467},
-    {50002, &ProcessSettings::SetDivisor, 3476},           {50003, &ProcessSettings::SetThreshold, 3486},
-    {50004, &ProcessSettings::SetShare, 3496},             {50005, &ProcessSettings::SetCap, 3505},
+    {kDecodedMultiplier, &ProcessSettings::SetDecodedMultiplier, 3457}, {kEncodedMultiplier, &ProcessSettings::SetEncodedMultiplier, 3467},
+    {kCacheDivisor, &ProcessSettings::SetDivisor, 3476},           {kMonitorThreshold, &ProcessSettings::SetThreshold, 3486},
+    {kLosslessEncodedShare, &ProcessSettings::SetShare, 3496},             {kCacheCap, &ProcessSettings::SetCap, 3505},
 };
 
 }  // namespace
@@ -80,23 +83,23 @@ HRESULT CDicomZorvelImpl::PutObjectProperty(LONG key, const VARIANT& v) {
     return S_OK;
   };
   switch (key) {
-    case 207: return requireBool(3447, [&](bool on) { m_bHighBitDepthOutput = on; });
-    case 396: return requireBool(3561, [&](bool on) { m_bLargeRawTiles = on; });
-    case 10028: return requireBool(3570, [&](bool on) { settings.preReading = on; });
-    case 50008: return requireBool(3540, [&](bool on) { settings.SetChunkReadAhead(on); });
-    case 50009: return requireBool(3549, [&](bool on) { settings.SetTileReadAhead(on); });
-    case 50010: return requireBool(3555, [&](bool on) { m_bSynchronousOpen = on; });
-    case 50006:
+    case kHighBitDepthOutput: return requireBool(3447, [&](bool on) { m_bHighBitDepthOutput = on; });
+    case kLargeRawTiles: return requireBool(3561, [&](bool on) { m_bLargeRawTiles = on; });
+    case kPreReading: return requireBool(3570, [&](bool on) { settings.preReading = on; });
+    case kChunkReadAhead: return requireBool(3540, [&](bool on) { settings.SetChunkReadAhead(on); });
+    case kTileReadAhead: return requireBool(3549, [&](bool on) { settings.SetTileReadAhead(on); });
+    case kSynchronousOpen: return requireBool(3555, [&](bool on) { m_bSynchronousOpen = on; });
+    case kMaxConcurrency:
       return requireUi8(3520, [&](ULONGLONG n) {
         settings.SetMaxConcurrency(n);
         if (n == 1) Pipeline::SourceAgentHolder::Instance().SetReadLimit(1);
       });
-    case 50007:
+    case kReadLimit:
       return requireUi8(3531, [&](ULONGLONG n) {
         settings.SetReadLimit(n);
         Pipeline::SourceAgentHolder::Instance().SetReadLimit(n);
       });
-    case 10001: {
+    case kCloseSlide: {
       if (v.vt != VT_UNKNOWN || v.punkVal == nullptr) return Report(3440, E_INVALIDARG, kPut);
       const HRESULT hr = CloseSlide();
       return FAILED(hr) ? Report(3436, hr, kPut) : S_OK;
@@ -111,17 +114,17 @@ STDMETHODIMP CDicomZorvelImpl::get_Properties(LONG PropTag, VARIANT* pVal) {
   const HRESULT cleared = VariantClear(pVal);
   if (FAILED(cleared)) return Report(3421, cleared, kGet);
   switch (PropTag) {
-    case 200:
+    case kConstructed:
       pVal->vt = VT_BOOL;
       pVal->boolVal = m_bConstructed ? VARIANT_TRUE : VARIANT_FALSE;
       return S_OK;
-    case 207:
+    case kHighBitDepthOutput:
       pVal->vt = VT_BOOL;
       pVal->boolVal = m_bHighBitDepthOutput ? VARIANT_TRUE : VARIANT_FALSE;
       return S_OK;
-    case 10004:
+    case kEmptyReadBack:
       return S_OK;
-    case 1009:
+    case kAnnotations:
       return GetAnnotationsObject(*pVal);
     default:
       return Report(3417, E_INVALIDARG, kGet);
