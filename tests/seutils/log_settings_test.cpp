@@ -68,22 +68,15 @@ TEST_F(LogSettingsTest, DefaultsWithoutFile) {
   const SeLogSettings s = SeReadLogSettings(Wide(dir_.File("absent")));
   EXPECT_TRUE(s.cutOffOn);
   EXPECT_TRUE(s.useTempDirectory);
-  EXPECT_TRUE(s.needWatchDog);
-  EXPECT_TRUE(s.checkServerCert);
-  EXPECT_FALSE(s.checkServerCertRevocation);
   EXPECT_EQ(s.cutOffSizeKB, 8192);
-  EXPECT_EQ(s.httpEngine, 0);
 }
 
-TEST_F(LogSettingsTest, CutOffSizeIsClampedAndHttpEngineCorrected) {
+TEST_F(LogSettingsTest, CutOffSizeIsClamped) {
   const std::pair<const char*, INT> sizes[] = {{"100", 8192}, {"5000000", 1048576}, {"12abc", 8192},
                                                {"9000.7", 9000}, {"", 8192},       {"  20000", 20000}};
   for (const auto& [value, expected] : sizes) {
     EXPECT_EQ(Read(std::string("[DEBUG]\nAPPLOGCUTOFFSIZEINKBYTE=") + value + "\n").cutOffSizeKB, expected) << value;
   }
-  EXPECT_EQ(Read("[SETTINGS]\nHTTPEngine=7\n").httpEngine, 0);
-  EXPECT_EQ(Read("[SETTINGS]\nHTTPEngine=-1\n").httpEngine, 0);
-  EXPECT_EQ(Read("[SETTINGS]\nHTTPEngine=3\n").httpEngine, 3);
 }
 
 TEST_F(LogSettingsTest, DirectoryIsExpandedWithoutTrailingSeparators) {

@@ -12,18 +12,12 @@
 // Settings read from ModuleSettings.ini, after clamping and correction.
 struct SeLogSettings {
   bool applicationLogOn = false;      // DEBUG/APPLOG
-  bool otherLogOn = false;            // DEBUG/OTHERLOG (stored only)
   bool cutOffOn = true;               // DEBUG/APPLOGCUTOFF
   bool useTempDirectory = true;       // DEBUG/UseTempDirectory
-  bool localizerGenerate = false;     // KLVLocalizer/Generate (stored only)
-  bool needWatchDog = true;           // WatchDogSettings/NeedWatchDog (stored only)
   INT cutOffSizeKB = 8192;            // DEBUG/APPLOGCUTOFFSIZEINKBYTE, 8192..1048576
   std::u16string directory;           // DEBUG/Directory, trailing separators removed
   std::u16string versionString;       // DEBUG/VersionString
   bool appendVersionToLogDir = false; // DEBUG/AppendSoftwareVersionToLogDir
-  INT httpEngine = 0;                 // SETTINGS/HTTPEngine, 0..3 (stored only)
-  bool checkServerCert = true;        // SETTINGS/HTTPCheckServerCert (stored only)
-  bool checkServerCertRevocation = false;  // SETTINGS/HTTPCheckServerCertRevocation (stored only)
 };
 
 // What the log learns about its process; the normal constructor asks the platform, tests give

@@ -102,20 +102,13 @@ SeLogSettings SeReadLogSettings(const std::u16string& settingsDirectory) {
   if (settingsDirectory.empty()) return s;
   const std::u16string file = settingsDirectory + kSePathSeparator + u"ModuleSettings.ini";
   SeReadIniBool(file, u"DEBUG", u"APPLOG", false, s.applicationLogOn);
-  SeReadIniBool(file, u"DEBUG", u"OTHERLOG", false, s.otherLogOn);
   SeReadIniBool(file, u"DEBUG", u"APPLOGCUTOFF", true, s.cutOffOn);
   SeReadIniBool(file, u"DEBUG", u"UseTempDirectory", true, s.useTempDirectory);
-  SeReadIniBool(file, u"KLVLocalizer", u"Generate", false, s.localizerGenerate);
-  SeReadIniBool(file, u"WatchDogSettings", u"NeedWatchDog", true, s.needWatchDog);
   SeReadIniInt(file, u"DEBUG", u"APPLOGCUTOFFSIZEINKBYTE", 8192, s.cutOffSizeKB);
   s.cutOffSizeKB = std::clamp(s.cutOffSizeKB, 8192, 1048576);
   s.directory = WithoutTrailingSeparators(SeReadIniString(file, u"DEBUG", u"Directory", u""));
   s.versionString = SeReadIniString(file, u"DEBUG", u"VersionString", u"");
   SeReadIniBool(file, u"DEBUG", u"AppendSoftwareVersionToLogDir", false, s.appendVersionToLogDir);
-  SeReadIniInt(file, u"SETTINGS", u"HTTPEngine", 0, s.httpEngine);
-  if (s.httpEngine < 0 || s.httpEngine > 3) s.httpEngine = 0;
-  SeReadIniBool(file, u"SETTINGS", u"HTTPCheckServerCert", true, s.checkServerCert);
-  SeReadIniBool(file, u"SETTINGS", u"HTTPCheckServerCertRevocation", false, s.checkServerCertRevocation);
   return s;
 }
 
