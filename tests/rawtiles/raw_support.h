@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/component_objects.h"
 #include "module_host.h"
 #include "slide_double.h"
 
@@ -68,14 +69,7 @@ inline std::filesystem::path SlideFile(const std::filesystem::path& slide, const
   return {};
 }
 
-inline ComPtr<IKLVMemoryBuffer> NewBuffer() {
-  ComPtr<IKLVMemoryBuffer> buffer;
-  EXPECT_EQ(ZorvelComponentsRegister(), S_OK);
-  EXPECT_EQ(CoCreateInstance(CLSID_KLVMemoryBuffer, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVMemoryBuffer,
-                             buffer.OutVoid()),
-            S_OK);
-  return buffer;
-}
+using test_support::NewBuffer;
 
 inline std::vector<BYTE> Contents(IKLVMemoryBuffer* buffer) {
   LONG size = 0;

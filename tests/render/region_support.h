@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/component_objects.h"
 #include "module_host.h"
 #include "slide_double.h"
 
@@ -33,14 +34,7 @@ inline Slide OpenSlide(const std::filesystem::path& path) {
   return slide;
 }
 
-inline ComPtr<IKLVBitmapImage> NewBitmap() {
-  ComPtr<IKLVBitmapImage> bitmap;
-  EXPECT_EQ(ZorvelComponentsRegister(), S_OK);
-  EXPECT_EQ(CoCreateInstance(CLSID_KLVBitmapImage, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVBitmapImage,
-                             bitmap.OutVoid()),
-            S_OK);
-  return bitmap;
-}
+using test_support::NewBitmap;
 
 struct Picture {
   LONG width = 0, height = 0, format = 0;

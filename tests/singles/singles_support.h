@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/component_objects.h"
 #include "module_host.h"
 #include "raw_support.h"
 #include "slide_double.h"
@@ -51,14 +52,7 @@ inline std::string Narrow(BSTR text) {
   return text == nullptr ? std::string() : std::string(text, text + SysStringLen(text));
 }
 
-inline ComPtr<IKLVBitmapImage> NewBitmap() {
-  ComPtr<IKLVBitmapImage> bitmap;
-  EXPECT_EQ(ZorvelComponentsRegister(), S_OK);
-  EXPECT_EQ(CoCreateInstance(CLSID_KLVBitmapImage, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVBitmapImage,
-                             bitmap.OutVoid()),
-            S_OK);
-  return bitmap;
-}
+using test_support::NewBitmap;
 
 struct BitmapPixels {
   LONG width = 0, height = 0, stride = 0, format = 0;
