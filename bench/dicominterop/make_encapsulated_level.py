@@ -9,31 +9,16 @@ lists every frame, with "none" it is empty and a reader must walk the fragments.
 import struct
 import sys
 
-from pydicom.dataset import Dataset, FileMetaDataset
-from pydicom.uid import JPEGBaseline8Bit, VLWholeSlideMicroscopyImageStorage, generate_uid
+from pydicom.uid import JPEGBaseline8Bit
+
+from level_header import level_dataset
 
 TILE = 256
 
 
 def header(frames, across):
-    meta = FileMetaDataset()
-    meta.MediaStorageSOPClassUID = VLWholeSlideMicroscopyImageStorage
-    meta.MediaStorageSOPInstanceUID = generate_uid()
-    meta.TransferSyntaxUID = JPEGBaseline8Bit
-    ds = Dataset()
-    ds.file_meta = meta
-    ds.is_little_endian, ds.is_implicit_VR = True, False
-    ds.SOPClassUID, ds.SOPInstanceUID = meta.MediaStorageSOPClassUID, meta.MediaStorageSOPInstanceUID
-    ds.StudyInstanceUID, ds.SeriesInstanceUID = generate_uid(), generate_uid()
-    ds.ImageType = ["ORIGINAL", "PRIMARY", "VOLUME", "NONE"]
-    ds.Modality = "SM"
-    ds.DimensionOrganizationType = "TILED_FULL"
-    ds.TotalPixelMatrixColumns = across * TILE
-    ds.TotalPixelMatrixRows = ((frames + across - 1) // across) * TILE
-    ds.Rows = ds.Columns = TILE
+    ds = level_dataset(JPEGBaseline8Bit, "TILED_FULL", TILE, across, frames)
     ds.SamplesPerPixel, ds.PhotometricInterpretation, ds.PlanarConfiguration = 3, "YBR_FULL_422", 0
-    ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 8, 8, 7, 0
-    ds.NumberOfFrames = frames
     return ds
 
 

@@ -6,9 +6,11 @@ wide; every frame has its Plane Position (Slide) in the Per-Frame Functional Gro
 """
 import sys
 
-from pydicom.dataset import Dataset, FileMetaDataset
+from pydicom.dataset import Dataset
 from pydicom.sequence import Sequence
-from pydicom.uid import ExplicitVRLittleEndian, VLWholeSlideMicroscopyImageStorage, generate_uid
+from pydicom.uid import ExplicitVRLittleEndian
+
+from level_header import level_dataset
 
 TILE, ACROSS = 8, 250
 
@@ -25,24 +27,8 @@ def position(index):
 
 def main():
     out, frames = sys.argv[1], int(sys.argv[2])
-    meta = FileMetaDataset()
-    meta.MediaStorageSOPClassUID = VLWholeSlideMicroscopyImageStorage
-    meta.MediaStorageSOPInstanceUID = generate_uid()
-    meta.TransferSyntaxUID = ExplicitVRLittleEndian
-    ds = Dataset()
-    ds.file_meta = meta
-    ds.is_little_endian, ds.is_implicit_VR = True, False
-    ds.SOPClassUID, ds.SOPInstanceUID = meta.MediaStorageSOPClassUID, meta.MediaStorageSOPInstanceUID
-    ds.StudyInstanceUID, ds.SeriesInstanceUID = generate_uid(), generate_uid()
-    ds.ImageType = ["ORIGINAL", "PRIMARY", "VOLUME", "NONE"]
-    ds.Modality = "SM"
-    ds.DimensionOrganizationType = "TILED_SPARSE"
-    ds.TotalPixelMatrixColumns = ACROSS * TILE
-    ds.TotalPixelMatrixRows = ((frames + ACROSS - 1) // ACROSS) * TILE
-    ds.Rows = ds.Columns = TILE
+    ds = level_dataset(ExplicitVRLittleEndian, "TILED_SPARSE", TILE, ACROSS, frames)
     ds.SamplesPerPixel, ds.PhotometricInterpretation = 1, "MONOCHROME2"
-    ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 8, 8, 7, 0
-    ds.NumberOfFrames = frames
     ds.PerFrameFunctionalGroupsSequence = Sequence([position(i) for i in range(frames)])
     ds.PixelData = bytes(i % 251 for i in range(frames * TILE * TILE))
     ds.save_as(out, write_like_original=False)
