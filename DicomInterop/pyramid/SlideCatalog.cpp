@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <map>
 
-#include "../annotations/AnnotationReader.h"
 #include "../dataset/DatasetReader.h"
 #include "PyramidMath.h"
 
@@ -46,12 +45,6 @@ std::vector<std::string> ListFiles(const fs::path& directory, bool recursive) {
   return files;
 }
 
-bool ReadAnnotations(const Dataset& ds, InstanceInfo& info) {
-  ReadAnnotationReferences(ds, info);
-  info.annotations = ReadAnnotationSet(ds);
-  return info.annotations != nullptr;
-}
-
 bool UsableVolume(const InstanceInfo& info, bool strict) {
   if (info.totalColumns == 0 || info.totalRows == 0 || info.seriesUid.empty()) return false;
   return !strict || (!info.sopInstanceUid.empty() && info.syntax != WSI_TS_OTHER);
@@ -82,14 +75,14 @@ bool HidesLargestLevel(const UnreadableFile& file, const Pyramid& served) {
 }  // namespace
 
 long ScanDirectory(const std::string& directory, bool recursive, bool includeSingles, bool strict,
-                   SlideCatalog& catalog) {
+                   AnnotationRead readAnnotations, SlideCatalog& catalog) {
   std::error_code ec;
   if (!fs::is_directory(directory, ec)) return WSI_E_PATH;
   std::vector<std::shared_ptr<const InstanceInfo>> volumes;
   for (const std::string& file : ListFiles(directory, recursive)) {
     if (!HasPart10Marker(file)) continue;
     auto info = std::make_shared<InstanceInfo>();
-    if (const long rc = ReadInstance(file, *info, ReadAnnotations); rc != WSI_OK) {
+    if (const long rc = ReadInstance(file, *info, readAnnotations); rc != WSI_OK) {
       if (rc != WSI_E_UNSUPPORTED) catalog.unreadable.push_back(Unreadable(*info, rc));
       continue;
     }
