@@ -19,6 +19,11 @@ namespace {
 
 constexpr int32_t kExtendedFocus = -1;
 
+bool SameRectangle(const TileRectangle& a, const TileRectangle& b) {
+  return a.focus == b.focus && a.zoom == b.zoom && a.firstColumn == b.firstColumn && a.lastColumn == b.lastColumn &&
+         a.firstRow == b.firstRow && a.lastRow == b.lastRow;
+}
+
 int64_t CeilDiv(int64_t value, int64_t divisor) { return divisor <= 0 ? 0 : (value + divisor - 1) / divisor; }
 
 LevelGrid GridOf(const CWSIZoomImage& image) {
@@ -37,14 +42,25 @@ void DirectorySourceAgent::RecordView(const ViewpartState& view) {
   if (view.kind != ViewpartState::ViewRequest || m_sources.count(slide) == 0 || view.source.zoomImage == nullptr) {
     return;
   }
+  const ViewpartState::Source& s = view.source;
+  const TileRectangle rectangle{s.focus, s.zoomLevel, s.firstColumn, s.lastColumn, s.firstRow, s.lastRow};
+  m_recentSlide = slide;
+  // The same view asked again (a host repainting) is not a new view: its read-ahead goes on.
+  if (const auto it = m_records.find(slide); it != m_records.end()) {
+    const SlideRecord& known = it->second;
+    if (SameRectangle(known.view, rectangle) && known.firstChannel == s.firstChannel &&
+        known.lastChannel == s.lastChannel && known.zoomImage == s.zoomImage && known.encodedCache == s.encodedCache &&
+        known.decodedCache == s.decodedCache) {
+      return;
+    }
+  }
   for (auto& queued : m_stack) {
     if (queued->kind == ViewpartState::TilePreload && queued->source.directorySource == slide) {
       queued->kind = ViewpartState::Cancelled;
     }
   }
-  const ViewpartState::Source& s = view.source;
   SlideRecord& record = m_records[slide];
-  record.view = {s.focus, s.zoomLevel, s.firstColumn, s.lastColumn, s.firstRow, s.lastRow};
+  record.view = rectangle;
   record.firstChannel = s.firstChannel;
   record.lastChannel = s.lastChannel;
   record.zoomImage = s.zoomImage;
@@ -58,7 +74,6 @@ void DirectorySourceAgent::RecordView(const ViewpartState& view) {
   record.chunkLevel = s.zoomLevel;
   record.planner.Restart();
   record.finerImage.reset();
-  m_recentSlide = slide;
 }
 
 bool DirectorySourceAgent::ReadAheadDone() {
