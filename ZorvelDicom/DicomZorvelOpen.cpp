@@ -118,7 +118,6 @@ void CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
   m_roiOffsetTilesX = 0;
   m_roiOffsetTilesY = 0;
   m_tileStride = 0;
-  m_tileStrideNative = 0;
 }
 
 HRESULT CDicomZorvelImpl::CloseSlide() {
