@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <map>
 
-#include "../annotations/AnnotationReader.h"
 #include "../dataset/DatasetReader.h"
 #include "PyramidMath.h"
 
@@ -46,12 +45,6 @@ std::vector<std::string> ListFiles(const fs::path& directory, bool recursive) {
   return files;
 }
 
-bool ReadAnnotations(const Dataset& ds, InstanceInfo& info) {
-  ReadAnnotationReferences(ds, info);
-  info.annotations = ReadAnnotationSet(ds);
-  return info.annotations != nullptr;
-}
-
 bool UsableVolume(const InstanceInfo& info, bool strict) {
   if (info.totalColumns == 0 || info.totalRows == 0 || info.seriesUid.empty()) return false;
   return !strict || (!info.sopInstanceUid.empty() && info.syntax != WSI_TS_OTHER);
@@ -71,26 +64,42 @@ void GroupPyramids(std::vector<std::shared_ptr<const InstanceInfo>>& volumes, Sl
                    [](const Pyramid& a, const Pyramid& b) { return a.level0Width > b.level0Width; });
 }
 
+UnreadableFile Unreadable(const InstanceInfo& info, long code) {
+  return {info.path, code, info.seriesUid, info.IsVolume(), info.totalColumns};
+}
+
+bool HidesLargestLevel(const UnreadableFile& file, const Pyramid& served) {
+  return file.volume && file.seriesUid == served.seriesUid && file.totalColumns > served.level0Width;
+}
+
 }  // namespace
 
 long ScanDirectory(const std::string& directory, bool recursive, bool includeSingles, bool strict,
-                   SlideCatalog& catalog) {
+                   AnnotationRead readAnnotations, SlideCatalog& catalog) {
   std::error_code ec;
   if (!fs::is_directory(directory, ec)) return WSI_E_PATH;
   std::vector<std::shared_ptr<const InstanceInfo>> volumes;
   for (const std::string& file : ListFiles(directory, recursive)) {
     if (!HasPart10Marker(file)) continue;
     auto info = std::make_shared<InstanceInfo>();
-    if (ReadInstance(file, *info, ReadAnnotations) != WSI_OK) continue;
+    if (const long rc = ReadInstance(file, *info, readAnnotations); rc != WSI_OK) {
+      if (rc != WSI_E_UNSUPPORTED) catalog.unreadable.push_back(Unreadable(*info, rc));
+      continue;
+    }
     if (info->annotations) {
       if (includeSingles) catalog.annotations.push_back(std::move(info));
     } else if (info->IsVolume()) {
       if (UsableVolume(*info, strict)) volumes.push_back(std::move(info));
+      else catalog.unreadable.push_back(Unreadable(*info, WSI_E_MALFORMED));
     } else if (includeSingles && info->flavor != ImageFlavor::Other) {
       catalog.singles.push_back(std::move(info));
     }
   }
   GroupPyramids(volumes, catalog);
+  if (!catalog.pyramids.empty()) {
+    catalog.largestLevelHidden = std::any_of(catalog.unreadable.begin(), catalog.unreadable.end(),
+                                             [&](const UnreadableFile& f) { return HidesLargestLevel(f, catalog.pyramids.front()); });
+  }
   return WSI_OK;
 }
 

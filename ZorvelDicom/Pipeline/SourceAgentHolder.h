@@ -36,6 +36,8 @@ class SourceAgentHolder {
   // Wakes the running agent (a decode stage deferred a tile of a request it serves).
   void Wake();
   LONG Users();
+  // No agent, or its read-ahead around the last view has gone as far as it goes.
+  bool ReadAheadDone();
   bool HasSource(CDirectorySource* source);
 
   // Counts a zoom-level opening in progress for the agent's read-ahead while it lives.
