@@ -110,6 +110,25 @@ INSTANTIATE_TEST_SUITE_P(Cases, IndexCacheDamage, ::testing::Combine(::testing::
                                   std::to_string(std::get<0>(info.param));
                          });
 
+// A cache file whose key still matches but whose spans are wrong (a file rewritten within the
+// file system's time resolution): each frame's item header, read with the frame, exposes it.
+TEST(IndexCache, WrongSpansUnderAMatchingKeyAreCaughtByTheItemHeaders) {
+  const std::string base = SlideFile(1, 7);
+  ASSERT_FALSE(base.empty());
+  const std::string slide = Scratch("wrong_spans", base);
+  const std::vector<Bytes> expected = slidetest::PydicomFrames(slide);
+  ASSERT_EQ(Frames(slide), expected);
+  const auto info = Read(slide);
+  const PixelFile file(slide);
+  const IndexCacheSettings settings = IndexCacheSettings::FromEnvironment();
+  FrameIndex index;
+  ASSERT_TRUE(LoadCachedIndex(settings, file, *info, info->pixelDataOffset + kPixelDataHeader, index));
+  for (FrameSpan& span : index.spans) span.offset += 2;
+  StoreCachedIndex(settings, file, *info, index);
+  ASSERT_TRUE(CacheMatches(slide));
+  EXPECT_EQ(Frames(slide), expected);
+}
+
 // Off by the switch, or with a cache "directory" that is a file: nothing written, frames right.
 TEST(IndexCache, SwitchedOffOrUnwritableWritesNothing) {
   const std::string base = SlideFile(1, 7);
