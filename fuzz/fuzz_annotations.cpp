@@ -6,14 +6,6 @@
 
 using namespace dicominterop;
 
-namespace {
-bool ReadAnnotations(const Dataset& ds, InstanceInfo& info) {
-  ReadAnnotationReferences(ds, info);
-  info.annotations = ReadAnnotationSet(ds);
-  return info.annotations != nullptr;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzFile file(data, size);
   if (!file.Ok()) return 0;

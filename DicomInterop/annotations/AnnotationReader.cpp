@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "../dataset/Attributes.h"
-#include "../images/TextConversion.h"
+#include "../dataset/TextConversion.h"
 
 namespace dicominterop {
 namespace {
@@ -169,6 +169,12 @@ void ReadAnnotationReferences(const Dataset& ds, InstanceInfo& info) {
   for (const Dataset& image : attr::Items(ds, Tag(0x0008, 0x1140))) {
     info.referencedInstances.push_back(attr::Text(image, Tag(0x0008, 0x1155)));
   }
+}
+
+bool ReadAnnotations(const Dataset& ds, InstanceInfo& info) {
+  ReadAnnotationReferences(ds, info);
+  info.annotations = ReadAnnotationSet(ds);
+  return info.annotations != nullptr;
 }
 
 }  // namespace dicominterop

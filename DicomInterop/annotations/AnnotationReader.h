@@ -13,6 +13,8 @@ namespace dicominterop {
 
 std::shared_ptr<const AnnotationSet> ReadAnnotationSet(const Dataset& ds);
 void ReadAnnotationReferences(const Dataset& ds, InstanceInfo& info);
+// Both of the above into `info`; the annotation hook a directory scan hands to ReadInstance.
+bool ReadAnnotations(const Dataset& ds, InstanceInfo& info);
 
 // "2.25.<decimal>" UIDs are UUIDs (PS3.5 B.2): their UUID text plus `index`, upper case,
 // 8-4-4-4-12; empty for other UIDs.

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "DicomInteropDefines.h"
-#include "TextConversion.h"
+#include "../dataset/TextConversion.h"
 
 namespace {
 

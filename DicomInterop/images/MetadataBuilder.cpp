@@ -9,12 +9,14 @@
 //   Channel<i>.ZStackStepCount <- focal planes of level 0; ZDiff <- distance of the first two planes
 //   Channel<i>.ExtendedStepCount / ExtendedStepSize <- Number of Focal Planes (0048,0013) /
 //     Distance Between Focal Planes (0048,0014) of the extended-depth-of-field image
+#include "MetadataBuilder.h"
+
 #include <algorithm>
 #include <cmath>
 
+#include "../dataset/TextConversion.h"
+#include "../pyramid/LevelData.h"
 #include "../pyramid/PyramidMath.h"
-#include "../pyramid/SourceState.h"
-#include "TextConversion.h"
 
 namespace dicominterop {
 namespace {

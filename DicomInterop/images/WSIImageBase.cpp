@@ -7,9 +7,9 @@
 
 #include <cstdlib>
 
+#include "../dataset/TextConversion.h"
 #include "../pyramid/LevelData.h"
 #include "AcquisitionTime.h"
-#include "TextConversion.h"
 
 using namespace DicomInteropDefines;
 

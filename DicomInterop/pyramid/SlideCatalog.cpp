@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <map>
 
-#include "../annotations/AnnotationReader.h"
 #include "../dataset/DatasetReader.h"
 #include "PyramidMath.h"
 
@@ -46,12 +45,6 @@ std::vector<std::string> ListFiles(const fs::path& directory, bool recursive) {
   return files;
 }
 
-bool ReadAnnotations(const Dataset& ds, InstanceInfo& info) {
-  ReadAnnotationReferences(ds, info);
-  info.annotations = ReadAnnotationSet(ds);
-  return info.annotations != nullptr;
-}
-
 bool UsableVolume(const InstanceInfo& info, bool strict) {
   if (info.totalColumns == 0 || info.totalRows == 0 || info.seriesUid.empty()) return false;
   return !strict || (!info.sopInstanceUid.empty() && info.syntax != WSI_TS_OTHER);
@@ -74,14 +67,14 @@ void GroupPyramids(std::vector<std::shared_ptr<const InstanceInfo>>& volumes, Sl
 }  // namespace
 
 long ScanDirectory(const std::string& directory, bool recursive, bool includeSingles, bool strict,
-                   SlideCatalog& catalog) {
+                   AnnotationRead readAnnotations, SlideCatalog& catalog) {
   std::error_code ec;
   if (!fs::is_directory(directory, ec)) return WSI_E_PATH;
   std::vector<std::shared_ptr<const InstanceInfo>> volumes;
   for (const std::string& file : ListFiles(directory, recursive)) {
     if (!HasPart10Marker(file)) continue;
     auto info = std::make_shared<InstanceInfo>();
-    if (ReadInstance(file, *info, ReadAnnotations) != WSI_OK) continue;
+    if (ReadInstance(file, *info, readAnnotations) != WSI_OK) continue;
     if (info->annotations) {
       if (includeSingles) catalog.annotations.push_back(std::move(info));
     } else if (info->IsVolume()) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../dataset/DatasetReader.h"
 #include "../dataset/InstanceInfo.h"
 
 namespace dicominterop {
@@ -24,8 +25,9 @@ struct SlideCatalog {
   uint64_t servedBytes = 0;                               // file sizes of the served slide
 };
 
-// WSI_OK or WSI_E_PATH when `directory` is not a directory.
+// WSI_OK or WSI_E_PATH when `directory` is not a directory. `readAnnotations` recognises and reads
+// annotation instances (see ReadInstance); the layer above the pyramid provides it.
 long ScanDirectory(const std::string& directory, bool recursive, bool includeSingles, bool strict,
-                   SlideCatalog& catalog);
+                   AnnotationRead readAnnotations, SlideCatalog& catalog);
 
 }  // namespace dicominterop

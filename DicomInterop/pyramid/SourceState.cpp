@@ -27,8 +27,8 @@ bool References(const InstanceInfo& annotation, const Pyramid& pyramid) {
 }  // namespace
 
 long SourceState::Init(const std::string& directory, bool recursive, bool includeSingles, bool strict,
-                       long* slideCount) {
-  const long rc = ScanDirectory(directory, recursive, includeSingles, strict, m_catalog);
+                       AnnotationRead readAnnotations, long* slideCount) {
+  const long rc = ScanDirectory(directory, recursive, includeSingles, strict, readAnnotations, m_catalog);
   if (slideCount) *slideCount = static_cast<long>(m_catalog.pyramids.size());
   if (rc != WSI_OK || !HasSlide()) return rc;
   uint64_t bytes = 0;
@@ -37,7 +37,6 @@ long SourceState::Init(const std::string& directory, bool recursive, bool includ
     if (auto s = Single(f)) bytes += s->fileSize;
   }
   m_catalog.servedBytes = bytes;
-  m_metadata = BuildMetadata(*Served(), Single(ImageFlavor::Label).get());
   return WSI_OK;
 }
 

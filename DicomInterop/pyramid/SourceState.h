@@ -16,7 +16,10 @@ namespace dicominterop {
 
 class SourceState {
  public:
-  long Init(const std::string& directory, bool recursive, bool includeSingles, bool strict, long* slideCount);
+  // Scans `directory` (see ScanDirectory). The metadata is set afterwards by the directory source.
+  long Init(const std::string& directory, bool recursive, bool includeSingles, bool strict,
+            AnnotationRead readAnnotations, long* slideCount);
+  void SetMetadata(CCommonWSIMetadata metadata) { m_metadata = std::move(metadata); }
 
   bool HasSlide() const { return !m_catalog.pyramids.empty(); }
   const Pyramid* Served() const { return HasSlide() ? &m_catalog.pyramids.front() : nullptr; }
@@ -48,8 +51,5 @@ class SourceState {
   bool m_preReading = false;
   std::map<std::pair<int32_t, int32_t>, uint64_t> m_readAheadCursor;  // (focus, level) -> bytes advised
 };
-
-// Builds the metadata of a served pyramid (standard attributes first, then the private block).
-CCommonWSIMetadata BuildMetadata(const Pyramid& pyramid, const InstanceInfo* label);
 
 }  // namespace dicominterop

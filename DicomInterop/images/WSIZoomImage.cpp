@@ -7,10 +7,10 @@
 #include <new>
 
 #include "../frames/FrameBatchRead.h"
-#include "../images/PaletteTables.h"
+#include "../pyramid/LevelData.h"
+#include "../pyramid/SourceState.h"
 #include "DirectorySource.h"
-#include "LevelData.h"
-#include "SourceState.h"
+#include "PaletteTables.h"
 
 using namespace DicomInteropDefines;
 

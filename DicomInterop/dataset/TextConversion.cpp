@@ -7,7 +7,7 @@
 
 #include <zplatform/text.h>
 
-#include "../dataset/Decimal.h"
+#include "Decimal.h"
 
 namespace dicominterop {
 

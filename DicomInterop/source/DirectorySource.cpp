@@ -1,15 +1,19 @@
-// CDirectorySource: construction scans the directory (SourceState); the other calls answer
-// from the scan, build levels on demand, and read single images from their files.
+// CDirectorySource: construction scans the directory (SourceState) with the annotation reader and
+// builds the served slide's metadata; the other calls answer from the scan, build levels on
+// demand, and read single images from their files. The top of the library: it ties the pyramid,
+// the images and the annotations together.
 #include "DirectorySource.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "../annotations/AnnotationReader.h"
+#include "../dataset/TextConversion.h"
+#include "../images/MetadataBuilder.h"
 #include "../images/SingleImage.h"
-#include "../images/TextConversion.h"
+#include "../pyramid/SourceState.h"
 #include "DicomInteropBase.h"
-#include "SourceState.h"
 
 using namespace DicomInteropDefines;
 using dicominterop::ImageFlavor;
@@ -44,7 +48,11 @@ CDirectorySource::CDirectorySource(const std::u16string& path, uint32_t /*tileWi
   long rc = WSI_OK;
   try {
     m_state = std::make_shared<dicominterop::SourceState>();
-    rc = m_state->Init(dicominterop::ToUtf8(path), searchSubdirectories, includeSingleImages, strict, slideCount);
+    rc = m_state->Init(dicominterop::ToUtf8(path), searchSubdirectories, includeSingleImages, strict,
+                       dicominterop::ReadAnnotations, slideCount);
+    if (rc == WSI_OK && m_state->HasSlide()) {
+      m_state->SetMetadata(dicominterop::BuildMetadata(*m_state->Served(), m_state->Single(ImageFlavor::Label).get()));
+    }
   } catch (const std::bad_alloc&) {
     rc = WSI_E_OUTOFMEMORY;
   } catch (...) {
