@@ -10,7 +10,6 @@
 namespace {
 constexpr const char16_t* kSource = u"DicomZorvel.h";
 constexpr int kLineFinalConstruct = 313;
-constexpr int kLineUpdateRegistry = 291;
 }  // namespace
 
 HRESULT CDicomZorvel::InternalQueryInterface(REFIID riid, void** ppv) {
@@ -42,9 +41,4 @@ void CDicomZorvel::FinalRelease() {
   CDicomZorvelImpl::FinalRelease();
   if (m_pUnkMarshaler != nullptr) m_pUnkMarshaler->Release();
   m_pUnkMarshaler = nullptr;
-}
-
-HRESULT CDicomZorvel::UpdateRegistry(BOOL) {
-  SeGetErrorLogFile()->LogError(kSource, kLineUpdateRegistry, E_NOTIMPL, u"CDicomZorvel::UpdateRegistry");
-  return E_NOTIMPL;
 }

@@ -13,9 +13,6 @@ class CDicomZorvel : public CDicomZorvelImpl {
   HRESULT FinalConstruct();
   void FinalRelease();
 
-  // Nothing is registered: the module is used without registration.
-  static HRESULT UpdateRegistry(BOOL registering);
-
  protected:
   ~CDicomZorvel() = default;
 

@@ -45,6 +45,7 @@ struct RegionSlide {
   HugeCache::EncodedTileCache* encodedCache = nullptr;  // the object's cache clients (null: none)
   HugeCache::DecodedTileCache* decodedCache = nullptr;
   int64_t decodedCacheStride = 0;  // line length of the tiles the decoded cache was set up for
+  Concurrency::Scheduler* scheduler = nullptr;  // the call's, when key 50006 asks for one
 };
 
 namespace {
@@ -72,6 +73,8 @@ class CallScheduler {
         Concurrency::SchedulerPolicy(2, Concurrency::MinConcurrency, 1u, Concurrency::MaxConcurrency, limit));
     m_attached = true;
   }
+  // The scheduler attached for the call, or null.
+  Concurrency::Scheduler* Get() const { return m_attached ? Concurrency::CurrentScheduler::Get() : nullptr; }
   ~CallScheduler() {
     if (m_attached) Concurrency::CurrentScheduler::Detach();
   }
@@ -306,6 +309,7 @@ STDMETHODIMP CDicomZorvelImpl::GetImage(LONG x1, LONG y1, LONG x2, LONG y2, LONG
     RegionSlide slide;
     HRESULT hr = OpenRegionLevel(Magnification, channels, slide);
     if (FAILED(hr)) return hr;
+    slide.scheduler = scheduler.Get();
     if (channels.white()) return PaintWhitePicture(pPicture, x1, y1, x2, y2);
     if (x1 > x2 || y1 > y2) return S_OK;
     const RegionPlan plan = PlanRegion(slide, x1, y1, x2, y2, channels.blue);
@@ -404,7 +408,9 @@ std::shared_ptr<Pipeline::ViewpartState> MakeViewRequest(const RegionSlide& slid
   source.lastRow = plan.clipped.r1;
   source.encodedCache = slide.encodedCache;
   source.decodedCache = DecodedCacheFor(slide, plan);
-  return Pipeline::ViewpartState::MakeView(std::move(source), &targets, slide.tiledFull, slide.cacheEncoded);
+  auto request = Pipeline::ViewpartState::MakeView(std::move(source), &targets, slide.tiledFull, slide.cacheEncoded);
+  request->scheduler = slide.scheduler;
+  return request;
 }
 
 // Hands the request to the agent (or reads it here when there is none) and waits for every tile.

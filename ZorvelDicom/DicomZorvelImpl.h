@@ -193,7 +193,7 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   HRESULT ComputeSlideWideData(long level, bool extended);
   HRESULT ComputeZStackData();
   HRESULT InitSlideData();
-  HRESULT ComputeTileStrides(bool brightfield);
+  HRESULT ComputeTileStride(bool brightfield);
   // Region rendering (DicomZorvelImage.cpp)
   HRESULT OpenRegionLevel(LONG magnification, const Render::ChannelChoice& channels, RegionSlide& slide);
   HRESULT ChooseRegionImage(LONG magnification, const Render::ChannelChoice& channels, bool extendedWalk,
@@ -250,7 +250,6 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   std::atomic<bool> m_bLargeRawTiles{false};
   std::shared_ptr<DicomGeneralUtils::CDicomImageDecoder> m_pDecoder;  // for the slide's transfer syntax
   LONG m_tileStride = 0;        // bytes per line of a decoded tile in the output format
-  LONG m_tileStrideNative = 0;  // the same in the format of the slide's real bit depth
   CCommonWSIMetadata m_metadata;
   // The scan-map ROI offset of m_metadata in tiles (batch coordinates are given with it), read
   // once with the metadata instead of on every raw call.

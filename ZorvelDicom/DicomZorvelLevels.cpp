@@ -183,7 +183,7 @@ HRESULT CDicomZorvelImpl::InitSlideData() {
                                  cache.divisor, cache.decodedMultiplier, cache.encodedMultiplier, cache.share,
                                  cache.threshold, cache.cap);
   CountSlideAsOpen();
-  HRESULT hr = ComputeTileStrides(m_pCurrentZoomImage->IsUnmixedBrightfield());
+  HRESULT hr = ComputeTileStride(m_pCurrentZoomImage->IsUnmixedBrightfield());
   if (FAILED(hr)) return hr;
   m_slideId = m_encodedCache.Register(m_strSlidePath);
   HugeCache::EncodedTileCache::SetBudget(encodedBudget);
@@ -204,19 +204,12 @@ static LONG OutputImageType(bool brightfield, bool highBitDepth, USHORT bitsStor
   return static_cast<LONG>(highBitDepth && bitsStored >= 9 ? ImageType::Fluorescence16 : ImageType::Fluorescence8);
 }
 
-// Line lengths of decoded tiles in the output format and in the format of the real bit depth.
-HRESULT CDicomZorvelImpl::ComputeTileStrides(bool brightfield) {
-  constexpr const char16_t* kFunction = u"CDicomZorvelImpl::InitSlideData";
-  using DicomGeneralUtils::CDicomImageDecoder;
+// The line length of decoded tiles in the output format.
+HRESULT CDicomZorvelImpl::ComputeTileStride(bool brightfield) {
   const LONG outputType = OutputImageType(brightfield, m_bHighBitDepthOutput, m_bitsStored);
-  HRESULT hr = CDicomImageDecoder::GetImageParams(m_samplesPerPixel, m_tileWidth, outputType, m_tileStride);
-  if (FAILED(hr)) return Report(317, hr, kFunction);
-  m_tileStrideNative = m_tileStride;
-  const LONG nativeType = OutputImageType(brightfield, true, m_bitsStored);
-  if (!m_bHighBitDepthOutput && nativeType != outputType) {
-    hr = CDicomImageDecoder::GetImageParams(m_samplesPerPixel, m_tileWidth, nativeType, m_tileStrideNative);
-    if (FAILED(hr)) return Report(326, hr, kFunction);
-  }
+  const HRESULT hr =
+      DicomGeneralUtils::CDicomImageDecoder::GetImageParams(m_samplesPerPixel, m_tileWidth, outputType, m_tileStride);
+  if (FAILED(hr)) return Report(317, hr, u"CDicomZorvelImpl::InitSlideData");
   return S_OK;
 }
 

@@ -2,6 +2,7 @@
 // leaving the directory-source agent, construction and tear-down of the slide-access state.
 // Lock order: open/close mutex, then m_csSlide, then the registries and the agent holder.
 #include <new>
+#include <vector>
 
 #include <oleauto.h>
 
@@ -29,6 +30,27 @@ std::mutex& OpenCloseMutex() {
 constexpr SeErrorReporter Report{kSource};
 
 HRESULT ReportCreate(int line, HRESULT hr) { return Report(line, hr, u"CDicomZorvelImpl::CreateDicomSource"); }
+
+// Files of the slide directory the slide library could not read, logged once when the source
+// is built. An unreadable widest level is said in so many words: the next level is otherwise
+// presented as the full resolution without a trace.
+void LogUnreadableFiles(const CDirectorySource& source) {
+  constexpr int kUnreadableFileLine = 126;
+  constexpr int kLargestLevelHiddenLine = 127;
+  std::vector<std::u16string> paths;
+  std::vector<long> codes;
+  bool largestLevelHidden = false;
+  if (source.GetUnreadableFiles(&paths, &codes, &largestLevelHidden) != 0) return;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    SeGetErrorLogFile()->LogFormatted(kSource, kUnreadableFileLine, u"File not read: %s, Code=0x%X", paths[i].c_str(),
+                                      static_cast<unsigned>(codes[i]));
+  }
+  if (largestLevelHidden) {
+    SeGetErrorLogFile()->LogFormatted(kSource, kLargestLevelHiddenLine, u"%s",
+                                      u"The largest level of the slide cannot be read: the largest readable level "
+                                      u"is presented as full resolution");
+  }
+}
 
 }  // namespace
 
@@ -96,7 +118,6 @@ void CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
   m_roiOffsetTilesX = 0;
   m_roiOffsetTilesY = 0;
   m_tileStride = 0;
-  m_tileStrideNative = 0;
 }
 
 HRESULT CDicomZorvelImpl::CloseSlide() {
@@ -167,6 +188,7 @@ HRESULT CDicomZorvelImpl::CreateDicomSource() {
     m_spDirectorySource.reset();
     return hr;
   }
+  LogUnreadableFiles(*m_spDirectorySource);
   m_spDirectorySource = DirectorySourceRegistry::Instance().Register(m_strSlidePath, m_spDirectorySource);
   Pipeline::SourceAgentHolder::Instance().AddSource(m_spDirectorySource.get());
   return S_OK;

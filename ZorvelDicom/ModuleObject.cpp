@@ -11,13 +11,9 @@
 namespace ZorvelCom {
 namespace {
 
-void NoClassInitialisation(bool) {}
-
 ObjectMapEntry g_objectMap[] = {
-    {&CLSID_WSIAnnotations, &ComWSIAnnotations::UpdateRegistry, &ClassFactory::Create,
-     &CreateComInstance<ComWSIAnnotations>, {nullptr}, nullptr, nullptr, &NoClassInitialisation},
-    {&CLSID_KLVZorvelDICOM, &CDicomZorvel::UpdateRegistry, &ClassFactory::Create, &CreateComInstance<CDicomZorvel>,
-     {nullptr}, nullptr, nullptr, &NoClassInitialisation},
+    {&CLSID_WSIAnnotations, &ClassFactory::Create, &CreateComInstance<ComWSIAnnotations>, {nullptr}},
+    {&CLSID_KLVZorvelDICOM, &ClassFactory::Create, &CreateComInstance<CDicomZorvel>, {nullptr}},
 };
 
 // Load-time order: the module object, the error log (which reads ModuleSettings.ini and, with

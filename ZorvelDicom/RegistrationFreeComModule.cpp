@@ -1,9 +1,8 @@
-// The module object: lock count, cached class factories over the object map, global interface table.
+// The module object: lock count and cached class factories over the object map.
 // Class factories live from their first request until the module is unloaded.
 #include "RegistrationFreeComModule.h"
 
 #include <objbase.h>
-#include <objidl.h>
 
 namespace ZorvelCom {
 
@@ -17,7 +16,6 @@ CKLVRegistrationFreeCOMModule::~CKLVRegistrationFreeCOMModule() {
     void* encoded = entry.cachedClassFactory.exchange(nullptr);
     if (encoded != nullptr) static_cast<IUnknown*>(DecodePointer(encoded))->Release();
   }
-  if (m_pGIT != nullptr) m_pGIT->Release();
 }
 
 HRESULT CKLVRegistrationFreeCOMModule::CreateCachedClassFactory(ObjectMapEntry& entry) {
@@ -45,25 +43,6 @@ HRESULT CKLVRegistrationFreeCOMModule::GetClassObject(REFCLSID clsid, REFIID rii
   }
   if (SUCCEEDED(hr) && *ppv == nullptr) hr = CLASS_E_CLASSNOTAVAILABLE;
   return hr;
-}
-
-HRESULT CKLVRegistrationFreeCOMModule::GetGITPtr(IGlobalInterfaceTable** ppGIT) {
-  if (ppGIT == nullptr) return E_POINTER;
-  *ppGIT = nullptr;
-  std::lock_guard lock(m_csGIT);
-  if (m_pGIT == nullptr) {
-    const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&m_pGIT));
-    if (FAILED(hr)) return hr;
-  }
-  m_pGIT->AddRef();
-  *ppGIT = m_pGIT;
-  return S_OK;
-}
-
-std::span<const RegistryReplacement> CKLVRegistrationFreeCOMModule::RegistryReplacements() {
-  static constexpr RegistryReplacement kReplacements[] = {{u"APPID", u""}};
-  return kReplacements;
 }
 
 }  // namespace ZorvelCom

@@ -4,6 +4,9 @@ include(GoogleTest)
 set(ZORVEL_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "Real DICOM files used when present")
 set(ZORVEL_PYTHON /usr/bin/python3 CACHE FILEPATH "Python with Debian's pydicom, numpy and Pillow")
 
+# Tests keep the slide library's index cache in the build tree, never in the user's home.
+set(ZORVEL_TEST_ENVIRONMENT "ZORVEL_TEST=1" "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
+
 function(zorvel_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -14,5 +17,5 @@ function(zorvel_add_gtest name)
     ZORVEL_BINARY_DIR="${CMAKE_BINARY_DIR}"
     ZORVEL_PYTHON="${ZORVEL_PYTHON}")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "ZORVEL_TEST=1")
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ZORVEL_TEST_ENVIRONMENT}")
 endfunction()

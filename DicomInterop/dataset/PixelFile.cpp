@@ -16,7 +16,10 @@ namespace dicominterop {
 PixelFile::PixelFile(const std::string& path) {
   m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st {};
-  if (m_fd >= 0 && ::fstat(m_fd, &st) == 0) m_size = static_cast<uint64_t>(st.st_size);
+  if (m_fd >= 0 && ::fstat(m_fd, &st) == 0) {
+    m_size = static_cast<uint64_t>(st.st_size);
+    m_modifiedNs = int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+  }
 }
 
 PixelFile::~PixelFile() {

@@ -20,6 +20,8 @@ class PixelFile {
 
   bool IsOpen() const { return m_fd >= 0; }
   uint64_t Size() const { return m_size; }
+  // Modification time of the opened file, nanoseconds since the epoch (0 when unopened).
+  int64_t ModifiedNs() const { return m_modifiedNs; }
   long ReadAt(uint64_t offset, size_t length, void* destination) const;
   // One positional read of consecutive bytes from `offset` scattered over `count` pieces
   // (at most IOV_MAX); the pieces are consumed as they are filled.
@@ -30,6 +32,7 @@ class PixelFile {
  private:
   int m_fd = -1;
   uint64_t m_size = 0;
+  int64_t m_modifiedNs = 0;
 };
 
 }  // namespace dicominterop

@@ -1,6 +1,7 @@
 // Builds the frame index of one instance (see FrameIndex.h). Reads only element and item
 // headers and offset tables, never frame data. Every walk advances by at least one item header
 // and is bounded by the file size, so corrupt lengths end in WSI_E_MALFORMED, never in a loop.
+// A walked index is kept in the sidecar index cache and taken from there on the next open.
 #include "FrameIndex.h"
 
 #include <new>
@@ -8,6 +9,7 @@
 #include "../dataset/ElementReader.h"
 #include "../dataset/Tags.h"
 #include "FragmentWalk.h"
+#include "IndexCache.h"
 
 namespace dicominterop {
 namespace {
@@ -70,11 +72,17 @@ long BuildFrameIndex(const PixelFile& file, const InstanceInfo& info, IndexMetho
     const bool native = info.syntax <= WSI_TS_EXPLICIT_VR_BIG_ENDIAN;
     if (native) return IndexNative(file, info, element, index);
     if (!element.Undefined()) return WSI_E_MALFORMED;
+    const IndexCacheSettings cache = IndexCacheSettings::FromEnvironment();
     if (method == IndexMethod::kTrustTables) {
       const long rc = IndexFromOffsetTable(file, info, element.value, index);
       if (rc != WSI_E_NOT_FOUND) return rc;
+      if (LoadCachedIndex(cache, file, info, element.value, index)) return WSI_OK;
     }
-    return IndexByWalk(file, info, element.value, index);
+    // A walk asked for by name follows a frame header that did not match the index in use,
+    // which may have come from the cache: it walks, and its result replaces the cached one.
+    const long rc = IndexByWalk(file, info, element.value, index);
+    if (rc == WSI_OK) StoreCachedIndex(cache, file, info, index);
+    return rc;
   } catch (const std::bad_alloc&) {
     return WSI_E_OUTOFMEMORY;
   }

@@ -21,8 +21,9 @@ struct FrameIndex {
   std::vector<uint32_t> firstSpan;  // frame i = spans[firstSpan[i] .. firstSpan[i + 1])
   uint64_t pixelDataStart = 0;      // first byte after the Pixel Data element header
   uint64_t pixelDataEnd = 0;        // one past the last byte of the pixel data
-  // False when the spans come from an offset table alone: then each frame is one fragment
-  // whose item header (the 8 bytes before its span) is still to be checked against the span.
+  // False when the spans come from an offset table alone or from the index cache: then each
+  // frame is one fragment whose item header (the 8 bytes before its span) is still to be
+  // checked against the span.
   bool headersChecked = true;
 
   uint32_t FrameCount() const { return firstSpan.empty() ? 0 : static_cast<uint32_t>(firstSpan.size() - 1); }
@@ -30,8 +31,9 @@ struct FrameIndex {
 };
 
 enum class IndexMethod {
-  kTrustTables,  // Extended or Basic Offset Table taken as stated when plausible, else a walk
-  kWalk,         // every fragment item walked (a table only groups fragments into frames)
+  kTrustTables,  // Extended or Basic Offset Table taken as stated when plausible, else the
+                 // index cache, else a walk
+  kWalk,         // every fragment item walked (a table only groups fragments into frames), cache ignored
 };
 
 // Native pixel data: frame i at a fixed stride. Encapsulated pixel data: by `method`.

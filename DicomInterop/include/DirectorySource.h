@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CommonWSIMetadata.h"
 #include "DicomInteropApi.h"
@@ -64,6 +65,14 @@ class DICOMINTEROP_API CDirectorySource {
   bool PreLoadNextChunk(int32_t focus, int32_t level);
   // DICOM tiles are addressed by row and column, never by Morton code: *incremental = false.
   long IsIncrementalMortonCode(bool* incremental) const;
+
+  // Files of the scanned directory that hold DICOM but could not be read (files of SOP classes
+  // the library does not use are not counted): their paths and codes. *largestLevelHidden =
+  // whether one of them is a pyramid image of the served slide wider than its widest readable
+  // level, so that the slide's full resolution is missing. Null arguments are left out.
+  // WSI_OK or WSI_E_OUTOFMEMORY.
+  long GetUnreadableFiles(std::vector<std::u16string>* paths, std::vector<long>* codes,
+                          bool* largestLevelHidden) const;
 
   // Bulk simple annotations that reference the slide (an empty set when there are none).
   long GetAnnotationInstance(CWSIAnnotations* annotations) const;

@@ -64,6 +64,14 @@ void GroupPyramids(std::vector<std::shared_ptr<const InstanceInfo>>& volumes, Sl
                    [](const Pyramid& a, const Pyramid& b) { return a.level0Width > b.level0Width; });
 }
 
+UnreadableFile Unreadable(const InstanceInfo& info, long code) {
+  return {info.path, code, info.seriesUid, info.IsVolume(), info.totalColumns};
+}
+
+bool HidesLargestLevel(const UnreadableFile& file, const Pyramid& served) {
+  return file.volume && file.seriesUid == served.seriesUid && file.totalColumns > served.level0Width;
+}
+
 }  // namespace
 
 long ScanDirectory(const std::string& directory, bool recursive, bool includeSingles, bool strict,
@@ -74,16 +82,24 @@ long ScanDirectory(const std::string& directory, bool recursive, bool includeSin
   for (const std::string& file : ListFiles(directory, recursive)) {
     if (!HasPart10Marker(file)) continue;
     auto info = std::make_shared<InstanceInfo>();
-    if (ReadInstance(file, *info, readAnnotations) != WSI_OK) continue;
+    if (const long rc = ReadInstance(file, *info, readAnnotations); rc != WSI_OK) {
+      if (rc != WSI_E_UNSUPPORTED) catalog.unreadable.push_back(Unreadable(*info, rc));
+      continue;
+    }
     if (info->annotations) {
       if (includeSingles) catalog.annotations.push_back(std::move(info));
     } else if (info->IsVolume()) {
       if (UsableVolume(*info, strict)) volumes.push_back(std::move(info));
+      else catalog.unreadable.push_back(Unreadable(*info, WSI_E_MALFORMED));
     } else if (includeSingles && info->flavor != ImageFlavor::Other) {
       catalog.singles.push_back(std::move(info));
     }
   }
   GroupPyramids(volumes, catalog);
+  if (!catalog.pyramids.empty()) {
+    catalog.largestLevelHidden = std::any_of(catalog.unreadable.begin(), catalog.unreadable.end(),
+                                             [&](const UnreadableFile& f) { return HidesLargestLevel(f, catalog.pyramids.front()); });
+  }
   return WSI_OK;
 }
 

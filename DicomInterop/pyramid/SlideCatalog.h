@@ -18,11 +18,26 @@ struct Pyramid {
   std::vector<std::shared_ptr<const InstanceInfo>> volumes;
 };
 
+// A file holding DICOM (the Part 10 marker) that could not be read, with what its dataset told
+// before the failure (empty or zero when it told nothing).
+struct UnreadableFile {
+  std::string path;
+  long code = 0;
+  std::string seriesUid;
+  bool volume = false;
+  uint32_t totalColumns = 0;
+};
+
 struct SlideCatalog {
   std::vector<Pyramid> pyramids;                          // the served one first
   std::vector<std::shared_ptr<const InstanceInfo>> singles;
   std::vector<std::shared_ptr<const InstanceInfo>> annotations;
   uint64_t servedBytes = 0;                               // file sizes of the served slide
+  // Unreadable files; instances of SOP classes the library does not use are not counted.
+  std::vector<UnreadableFile> unreadable;
+  // An unreadable pyramid image of the served series is wider than its widest readable level:
+  // the served level 0 is then not the slide's full resolution.
+  bool largestLevelHidden = false;
 };
 
 // WSI_OK or WSI_E_PATH when `directory` is not a directory. `readAnnotations` recognises and reads

@@ -29,6 +29,7 @@ class SourceState {
   std::vector<std::shared_ptr<const InstanceInfo>> Annotations() const;
   uint64_t SlideBytes() const { return m_catalog.servedBytes; }
   const CCommonWSIMetadata& Metadata() const { return m_metadata; }
+  const SlideCatalog& Catalog() const { return m_catalog; }
 
   // Built level (cached). WSI_E_LEVEL_ABSENT when the pyramid has no instances for it.
   long OpenLevel(bool extended, int32_t level, bool validate, std::shared_ptr<const LevelData>& out);

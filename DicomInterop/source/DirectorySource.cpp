@@ -153,6 +153,23 @@ long CDirectorySource::IsIncrementalMortonCode(bool* incremental) const {
   return WSI_OK;
 }
 
+long CDirectorySource::GetUnreadableFiles(std::vector<std::u16string>* paths, std::vector<long>* codes,
+                                          bool* largestLevelHidden) const {
+  if (paths) paths->clear();
+  if (codes) codes->clear();
+  if (largestLevelHidden) *largestLevelHidden = m_state && m_state->Catalog().largestLevelHidden;
+  if (!m_state) return WSI_OK;
+  try {
+    for (const auto& file : m_state->Catalog().unreadable) {
+      if (paths) paths->push_back(dicominterop::ToUtf16(file.path));
+      if (codes) codes->push_back(file.code);
+    }
+    return WSI_OK;
+  } catch (const std::bad_alloc&) {
+    return WSI_E_OUTOFMEMORY;
+  }
+}
+
 long CDirectorySource::GetAnnotationInstance(CWSIAnnotations* annotations) const {
   if (!annotations) return WSI_E_INVALIDARG;
   try {

@@ -10,7 +10,6 @@
 namespace {
 constexpr const char16_t* kSource = u"WSIAnnotations.h";
 constexpr int kLineFinalConstruct = 237;
-constexpr int kLineUpdateRegistry = 215;
 }  // namespace
 
 // The interface pointer that answers riid, or null.
@@ -77,9 +76,4 @@ HRESULT ComWSIAnnotations::CreateBound(const CWSIAnnotations& source, double pix
   object->m_pixelHeight = pixelHeight;
   *out = created;
   return S_OK;
-}
-
-HRESULT ComWSIAnnotations::UpdateRegistry(BOOL) {
-  SeGetErrorLogFile()->LogError(kSource, kLineUpdateRegistry, E_NOTIMPL, u"ComWSIAnnotations::UpdateRegistry");
-  return E_NOTIMPL;
 }

@@ -38,9 +38,6 @@ class ComWSIAnnotations : public ZorvelCom::ComObjectRoot,
   HRESULT FinalConstruct();
   void FinalRelease();
 
-  // Nothing is registered: the module is used without registration.
-  static HRESULT UpdateRegistry(BOOL registering);
-
   // A new object holding a copy of a slide's annotations and its pixel size in micrometres.
   static HRESULT CreateBound(const CWSIAnnotations& source, double pixelWidth, double pixelHeight,
                              ISeSlideFlagProvider** out);

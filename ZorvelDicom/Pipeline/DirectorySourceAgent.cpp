@@ -98,8 +98,14 @@ void DirectorySourceAgent::Shutdown() {
 void DirectorySourceAgent::run() {
   try {
     MainLoop();
+    AttachTo(nullptr);
     EndAll(E_FAIL);
   } catch (...) {
+    try {
+      AttachTo(nullptr);
+    } catch (...) {
+      m_attached = nullptr;
+    }
     m_failed = true;
     Sleep(kPauseAfterFailureMs);
     EndAll(E_FAIL);
@@ -114,6 +120,7 @@ void DirectorySourceAgent::MainLoop() {
     const std::shared_ptr<ViewpartState> request = TakeIn(stopping);
     if (stopping) return;
     if (request) {
+      AttachTo(request->kind == ViewpartState::ViewRequest ? request->scheduler : nullptr);
       if (request->kind == ViewpartState::ViewRequest) {
         // A request with only deferred tiles left looks again after a pause, not in a busy loop.
         const bool onlyDeferred = request->IsDone();
@@ -128,8 +135,27 @@ void DirectorySourceAgent::MainLoop() {
       }
       continue;
     }
+    AttachTo(nullptr);
     // Reading ahead while a view's tiles are still decoded would take processor time from them.
-    if (m_viewInFlight || !ReadAheadStep()) WaitForWork(m_pendingTiles || m_viewInFlight);
+    if (!m_viewInFlight && ReadAheadStep()) continue;
+    // Read-ahead that gave way (to a level being opened, a view being decoded) looks again after a pause.
+    const bool soon = m_pendingTiles || m_viewInFlight || m_opensInProgress.load() > 0;
+    if (!soon) m_loader.Drain();  // lets go of the last request's scheduler before sleeping
+    WaitForWork(soon);
+  }
+}
+
+// Attaching adds a reference of the agent's own, so the scheduler outlives the request's call
+// for as long as the agent stays attached.
+void DirectorySourceAgent::AttachTo(Concurrency::Scheduler* scheduler) {
+  if (scheduler == m_attached) return;
+  if (m_attached != nullptr) {
+    m_attached = nullptr;
+    Concurrency::CurrentScheduler::Detach();
+  }
+  if (scheduler != nullptr) {
+    scheduler->Attach();
+    m_attached = scheduler;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -55,6 +56,9 @@ class DirectorySourceAgent final : public Concurrency::agent {
   bool HasSource(CDirectorySource* source);
   LONG Users();
 
+  // The last viewed slide's read-ahead has gone as far as it goes (or nothing was viewed).
+  bool ReadAheadDone();
+
   // Takes a request in; false when the agent has ended (or is ending) and will serve no more.
   bool Submit(std::shared_ptr<ViewpartState> request);
 
@@ -68,6 +72,8 @@ class DirectorySourceAgent final : public Concurrency::agent {
   void ServeView(const std::shared_ptr<ViewpartState>& request);
   void LoadTile(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row, int32_t channel);
   void WaitForWork(bool pendingTiles);
+  // The agent's thread runs the work it starts on this scheduler (null: the default one).
+  void AttachTo(Concurrency::Scheduler* scheduler);
   // Read-ahead (DirectorySourceAgentReadAhead.cpp). State lock held: a view taken in is recorded
   // and cancels the tile read-ahead of its slide.
   void RecordView(const ViewpartState& view);
@@ -75,6 +81,7 @@ class DirectorySourceAgent final : public Concurrency::agent {
   bool ReadAheadStep();
   bool ChunkReadAheadStep(SlideRecord& record);
   bool PlanTileReadAhead(CDirectorySource* slide, SlideRecord& record);
+  std::optional<LevelGrid> OpenFinerLevel(CDirectorySource* slide, SlideRecord& record);
   void ServePreload(const std::shared_ptr<ViewpartState>& request);
   void ForgetRecord(CDirectorySource* source);
   // Ends every request the agent holds or is yet to take in; no request is taken in afterwards.
@@ -93,6 +100,7 @@ class DirectorySourceAgent final : public Concurrency::agent {
   bool m_pendingTiles = false;  // a request waits for another's decoding (agent thread only)
   bool m_viewInFlight = false;  // a view request is not finished yet (agent thread only)
   TileLoader m_loader;
+  Concurrency::Scheduler* m_attached = nullptr;  // referenced while attached (agent thread only)
   LONG m_users = 0;
   std::atomic<LONG>& m_opensInProgress;
   bool m_stopping = false;

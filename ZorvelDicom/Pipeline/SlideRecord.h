@@ -22,15 +22,17 @@ struct SlideRecord {
   std::shared_ptr<const void> keepAlive;
   HugeCache::EncodedTileCache* encodedCache = nullptr;  // of the object that viewed last
   HugeCache::DecodedTileCache* decodedCache = nullptr;
-  int64_t levelColumns = 0, levelRows = 0;  // tiles of the viewed level
-  int64_t tileWidth = 0, tileHeight = 0;
+  LevelGrid grid;                           // of the viewed level
   int32_t planes = 1;
   bool tiledFull = true;
   // Read-ahead phase: 0 asks the library to read the viewed focus's levels ahead, from the viewed
   // level down to 0 (chunkLevel); 1 reads tiles around the view into the encoded cache; 2 is done.
+  // The finer level is opened by the agent itself when read-ahead reaches it (the object that
+  // viewed may not have opened it); it goes with the record.
   int phase = 0;
   int32_t chunkLevel = 0;
   ReadAheadPlanner planner;
+  std::shared_ptr<const CWSIZoomImage> finerImage;
 };
 
 }  // namespace Pipeline

@@ -76,6 +76,11 @@ LONG SourceAgentHolder::Users() {
   return m_agent ? m_agent->Users() : 0;
 }
 
+bool SourceAgentHolder::ReadAheadDone() {
+  std::lock_guard lock(m_mutex);
+  return !m_agent || m_agent->ReadAheadDone();
+}
+
 bool SourceAgentHolder::HasSource(CDirectorySource* source) {
   std::lock_guard lock(m_mutex);
   return m_agent && m_agent->HasSource(source);

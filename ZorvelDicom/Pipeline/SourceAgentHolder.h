@@ -34,6 +34,8 @@ class SourceAgentHolder {
   // Hands a view request to the running agent; false when there is none to serve it.
   bool Submit(std::shared_ptr<ViewpartState> request);
   LONG Users();
+  // No agent, or its read-ahead around the last view has gone as far as it goes.
+  bool ReadAheadDone();
   bool HasSource(CDirectorySource* source);
 
   // Counts a zoom-level opening in progress for the agent's read-ahead while it lives.

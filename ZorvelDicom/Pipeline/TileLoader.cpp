@@ -17,7 +17,21 @@ constexpr int kExtendedFocus = -1;
 
 TileLoader::~TileLoader() { Drain(); }
 
-void TileLoader::Drain() { m_reads.wait(); }
+void TileLoader::Drain() {
+  if (m_reads) m_reads->wait();
+  m_reads.reset();
+  m_readsOn = nullptr;
+}
+
+Concurrency::task_group& TileLoader::ReadsOnCurrentScheduler() {
+  Concurrency::Scheduler* current = Concurrency::CurrentScheduler::Get();
+  if (!m_reads || current != m_readsOn) {
+    Drain();
+    m_reads = std::make_unique<Concurrency::task_group>();
+    m_readsOn = current;
+  }
+  return *m_reads;
+}
 
 HRESULT TileLoader::GetEncodedSourceTile(const CWSIZoomImage& image, int32_t focus, int32_t column, int32_t row,
                                          int32_t channel, CDicomInteropBase::DeleteDelegatorPtr<unsigned char>& data,
@@ -44,10 +58,16 @@ HRESULT TileLoader::GetEncodedSourceTile(const CWSIZoomImage& image, int32_t foc
 void TileLoader::AddRequest(uint64_t limit, const std::shared_ptr<ViewpartState>& request, int32_t column,
                             int32_t row, int32_t channel) {
   if (uint64_t{m_inFlight.load()} < limit - 1) {
+    Concurrency::task_group& reads = ReadsOnCurrentScheduler();
+    ++m_inFlight;
     request->BeginRead();
-    m_reads.run([this, request, column, row, channel] {
-      ++m_inFlight;
-      ReadTile(request, column, row, channel);
+    reads.run([this, request, column, row, channel] {
+      try {
+        ReadTile(request, column, row, channel);
+      } catch (...) {
+        // The tile never reached the request's blocks: the request cannot complete, so it ends.
+        request->Finish(E_FAIL);
+      }
       --m_inFlight;
       request->EndRead();
     });

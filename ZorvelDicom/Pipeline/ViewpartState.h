@@ -93,6 +93,10 @@ struct ViewpartState {
   std::atomic<Kind> kind{ViewRequest};  // read-ahead kinds become Cancelled under the agent's locks
   Source source;
   RequestTargets* targets = nullptr;  // view requests; owned by the maker, outlives the request's use
+  // The scheduler of the maker's call (null: none): the agent attaches its thread to it while it
+  // serves the request. Not referenced: the maker keeps it alive until the request has finished,
+  // and a request is served only before that.
+  Concurrency::Scheduler* scheduler = nullptr;
   bool cacheEncoded = false;
   bool tiledFull = true;
   bool morton = false;  // the slide numbers its tiles by incremental Morton codes

@@ -270,6 +270,40 @@ TEST(BadInput, ForeignSopClassAndDirectoriesAreSkipped) {
   EXPECT_EQ(count, 0);
   CWSIZoomImage level;
   EXPECT_LT(level.OpenZoomLevel(source.get(), false, 0, true), 0);
+  std::vector<std::u16string> unreadable;
+  EXPECT_EQ(source->GetUnreadableFiles(&unreadable, nullptr, nullptr), WSI_OK);
+  EXPECT_TRUE(unreadable.empty()) << "a foreign SOP class is no unreadable file";
+}
+
+// A level file stating Number of Frames 0 is listed with its code; only the widest level's
+// loss hides the slide's full resolution.
+TEST(BadInput, UnreadableLevelIsListedAndAHiddenLevel0Said) {
+  const std::string base = GeneratedSlide("two_levels", "--width 1024 --height 1024 --tile 256 --levels 0,1 --seed 4");
+  ASSERT_FALSE(base.empty());
+  for (const std::string damaged : {"level0_z0_p1.dcm", "level1_z0_p1.dcm"}) {
+    const std::string dir = ScratchDir("unreadable_" + damaged);
+    for (const auto& entry : std::filesystem::directory_iterator(base)) {
+      if (entry.path().extension() == ".dcm") std::filesystem::copy_file(entry.path(), dir / entry.path().filename());
+    }
+    Bytes file = ReadBytes(dir + "/" + damaged);
+    static const uint8_t kFrames[] = {0x28, 0x00, 0x08, 0x00, 'I', 'S'};
+    const auto at = std::search(file.begin(), file.end(), std::begin(kFrames), std::end(kFrames)) - file.begin();
+    ASSERT_LT(static_cast<size_t>(at), file.size());
+    std::fill_n(file.begin() + at + 8, file[at + 6], ' ');
+    file[at + 8] = '0';
+    WriteBytes(dir + "/" + damaged, file);
+
+    long count = 0, result = 0;
+    auto source = OpenSource(dir, &count, &result);
+    std::vector<std::u16string> paths;
+    std::vector<long> codes;
+    bool hidden = false;
+    ASSERT_EQ(source->GetUnreadableFiles(&paths, &codes, &hidden), WSI_OK);
+    const std::string path = dir + "/" + damaged;
+    EXPECT_EQ(paths, std::vector<std::u16string>{std::u16string(path.begin(), path.end())});
+    EXPECT_EQ(codes, std::vector<long>{WSI_E_MALFORMED});
+    EXPECT_EQ(hidden, damaged == "level0_z0_p1.dcm");
+  }
 }
 
 TEST(BadInput, MissingDirectoryAndNullPointers) {

@@ -25,7 +25,6 @@ class RawSlideAccess : public ScriptedSlideAccess {
   using CDicomZorvelImpl::m_bLargeRawTiles;
   using CDicomZorvelImpl::m_pDecoder;
   using CDicomZorvelImpl::m_tileStride;
-  using CDicomZorvelImpl::m_tileStrideNative;
 };
 
 struct RawSlide {

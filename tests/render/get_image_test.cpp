@@ -3,7 +3,11 @@
 // levels; and the argument rules that need no oracle.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
+
+#include "Pipeline/SourceAgentHolder.h"
 
 #include "HugeCache/DecodedTileCache.h"
 #include "region_support.h"
@@ -167,6 +171,28 @@ TEST(GetImageCacheTest, RenderedTilesNeedTheFileNoMore) {
     ASSERT_EQ(GetImage(slide.ref.Get(), regions[i], 0, 0, 0, bitmap.Get()), S_OK) << i;
     EXPECT_TRUE(Read(bitmap.Get()).bytes == expected[i]) << "region " << i << " differs after the file went";
   }
+}
+
+// An idle agent reads the view's footprint on the next finer level ahead into the encoded cache:
+// once it is done, that region renders with the slide's files gone.
+TEST(GetImageCacheTest, IdleAgentReadsTheFinerLevelAhead) {
+  const std::filesystem::path path = module_test::MakeSlide("render-read-ahead", kSlides.at("jpeg"));
+  ASSERT_FALSE(path.empty());
+  const Region view{0, 0, 1, 1, 1}, finer{0, 0, 3, 2, 0};
+  const std::vector<BYTE> expected = Expected(path, finer, 0, -1, false);
+  Slide slide = OpenSlide(path);
+  ComPtr<IKLVBitmapImage> bitmap = NewBitmap();
+  ASSERT_EQ(GetImage(slide.ref.Get(), view, 0, 0, 0, bitmap.Get()), S_OK);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!Pipeline::SourceAgentHolder::Instance().ReadAheadDone() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(Pipeline::SourceAgentHolder::Instance().ReadAheadDone());
+  for (const auto& entry : std::filesystem::directory_iterator(path)) {
+    if (entry.path().extension() == ".dcm") std::filesystem::resize_file(entry.path(), 0);
+  }
+  ASSERT_EQ(GetImage(slide.ref.Get(), finer, 0, 0, 0, bitmap.Get()), S_OK);
+  EXPECT_TRUE(Read(bitmap.Get()).bytes == expected) << "the finer level was not read ahead";
 }
 
 }  // namespace

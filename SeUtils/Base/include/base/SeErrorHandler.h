@@ -46,16 +46,12 @@ class CSeErrorLogFile {
   // Writes one entry whatever the switch says (the callers test it).
   void WriteEntry(LPCWSTR sourceFile, INT line, LPCWSTR functionName, LPCWSTR message);
 
-  const SeLogSettings& GetSettings() const { return m_settings; }
   const std::u16string& GetLogFilePath() const { return m_logFilePath; }
   const std::u16string& GetModuleName() const { return m_moduleName; }
   const std::u16string& GetProcessPath() const { return m_processPath; }
-  const std::u16string& GetModulePath() const { return m_modulePath; }
-  const std::u16string& GetRunBanner() const { return m_runBanner; }
-  bool HasMutex() const { return m_mutex != nullptr; }
 
  private:
-  void Init(const std::u16string& moduleNameHint, const SeLogProcessFacts& facts);
+  void Init(const SeLogProcessFacts& facts);
   void WriteCode(LPCWSTR sourceFile, INT line, HRESULT code, LPCWSTR functionName);
   void AppendToFile(const std::u16string& entry);
   void CutFile(HANDLE file, LONGLONG size);
@@ -63,13 +59,11 @@ class CSeErrorLogFile {
   SeLogSettings m_settings;
   std::atomic<bool> m_writtenThisRun{false};  // guarded by m_mutex when there is one
   std::u16string m_processPath;
-  std::u16string m_modulePath;
   std::u16string m_moduleName;                // file name without extension, or "UNKNOWN"
   std::u16string m_logFilePath;               // empty: nothing is ever written
   std::u16string m_buildDate, m_buildTime, m_version, m_branch;
   std::u16string m_runBanner;
   HANDLE m_mutex = nullptr;                   // "Mutex_ErrorLogFile_" + log file name; may be null
-  HMODULE m_moduleHandle = nullptr;
 };
 
 // The module's one log, created (and initialised) by the first call; destroyed at unload.

@@ -66,8 +66,7 @@ CSeErrorLogFile::CSeErrorLogFile(const SeBuildIdentity& identity)
       m_buildTime(Text(identity.buildTime)),
       m_version(Text(identity.version)),
       m_branch(Text(identity.branch)) {
-  const std::u16string hint = ModuleNameHint(identity);
-  Init(hint, CurrentProcessFacts(hint));
+  Init(CurrentProcessFacts(ModuleNameHint(identity)));
 }
 
 CSeErrorLogFile::CSeErrorLogFile(const SeBuildIdentity& identity, const SeLogProcessFacts& facts)
@@ -75,20 +74,18 @@ CSeErrorLogFile::CSeErrorLogFile(const SeBuildIdentity& identity, const SeLogPro
       m_buildTime(Text(identity.buildTime)),
       m_version(Text(identity.version)),
       m_branch(Text(identity.branch)) {
-  Init(ModuleNameHint(identity), facts);
+  Init(facts);
 }
 
 CSeErrorLogFile::~CSeErrorLogFile() {
   if (m_mutex) CloseHandle(m_mutex);
   m_mutex = nullptr;
-  m_moduleHandle = nullptr;
 }
 
-void CSeErrorLogFile::Init(const std::u16string&, const SeLogProcessFacts& facts) {
-  m_moduleHandle = facts.moduleHandle;
+void CSeErrorLogFile::Init(const SeLogProcessFacts& facts) {
   m_processPath = facts.processPath;
-  m_modulePath = facts.modulePath;
-  const SeLogLocation location = SeResolveLogLocation(m_processPath, m_modulePath, facts.commandLine);
+  const std::u16string& modulePath = facts.modulePath;
+  const SeLogLocation location = SeResolveLogLocation(m_processPath, modulePath, facts.commandLine);
   m_settings = SeReadLogSettings(location.settingsDirectory);
   m_logFilePath = SeResolveLogFilePath(m_settings, location);
   if (!location.logFileName.empty()) {
@@ -96,9 +93,9 @@ void CSeErrorLogFile::Init(const std::u16string&, const SeLogProcessFacts& facts
   }
   SYSTEMTIME created{};
   const bool known = ProcessCreatedLocal(created);
-  m_runBanner = SeFormatRunBanner(m_modulePath, m_processPath, known ? &created : nullptr, m_buildDate, m_buildTime,
+  m_runBanner = SeFormatRunBanner(modulePath, m_processPath, known ? &created : nullptr, m_buildDate, m_buildTime,
                                   m_version, m_branch);
-  m_moduleName = SeModuleNameOf(m_modulePath);
+  m_moduleName = SeModuleNameOf(modulePath);
   if (m_settings.applicationLogOn) {
     const std::u16string message = u"Module: " + m_moduleName + u",Logging started, logging switched on";
     WriteEntry(kSource, 484, u"CSeErrorLogFile::Init", message.c_str());
