@@ -1,12 +1,13 @@
 // White-box tables for the pure parts of the slide library: pyramid levels, tile grids, the
-// TILED_FULL frame order, DICOM date-times, UUID-form UIDs, CIELab colours, pseudo-colour tables,
-// the range checks of metadata integers.
+// TILED_FULL frame order, level building from damaged sizes, DICOM date-times, UUID-form UIDs,
+// CIELab colours, pseudo-colour tables, the range checks of metadata integers.
 #include <gtest/gtest.h>
 
 #include "CommonWSIMetadata.h"
 #include "annotations/AnnotationReader.h"
 #include "images/AcquisitionTime.h"
 #include "images/PaletteTables.h"
+#include "pyramid/LevelData.h"
 #include "pyramid/PyramidMath.h"
 
 namespace {
@@ -40,6 +41,29 @@ TEST(PyramidMath, TiledFullOrderIsColumnRowPlanePath) {
     EXPECT_EQ(a.row, r.a.row) << r.frame;
     EXPECT_EQ(a.plane, r.a.plane) << r.frame;
     EXPECT_EQ(a.path, r.a.path) << r.frame;
+  }
+}
+
+// A TILED_FULL level of 3 x 2 tiles and 12 frames: the planes are the ones its frames fall on,
+// whatever count the file declares; a matrix without a tile is refused.
+TEST(LevelBuilder, DeclaredSizesDoNotOutweighTheFrames) {
+  struct Row { uint32_t totalColumns, declaredPlanes; long rc; size_t planes; };
+  const Row rows[] = {{300, 2, DicomInteropDefines::WSI_OK, 2}, {300, 1u << 24, DicomInteropDefines::WSI_OK, 2},
+                      {0, 2, DicomInteropDefines::WSI_E_MALFORMED, 0}};
+  for (const Row& r : rows) {
+    auto info = std::make_shared<InstanceInfo>();
+    info->columns = info->rows = 100;
+    info->totalColumns = r.totalColumns;
+    info->totalRows = 200;
+    info->frameCount = 12;
+    info->focalPlaneCount = r.declaredPlanes;
+    info->tiledFull = true;
+    info->opticalPaths.emplace_back();
+    std::shared_ptr<const LevelData> level;
+    ASSERT_EQ(BuildLevel({info}, false, 0, true, level), r.rc) << r.declaredPlanes;
+    if (r.rc != DicomInteropDefines::WSI_OK) continue;
+    ASSERT_EQ(level->planeZ.size(), r.planes) << r.declaredPlanes;
+    EXPECT_EQ(level->Find(1, 0, 1, 2)->frame, 11u) << r.declaredPlanes;
   }
 }
 
