@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include <concrt.h>
 #include <winbase.h>
@@ -14,8 +15,7 @@
 #include "DicomZorvelImpl.h"
 #include "ModuleLog.h"
 #include "OpenSlideCounters.h"
-#include "HugeCache/DecodedTileCache.h"
-#include "HugeCache/EncodedTileCache.h"
+#include "HugeCache/SlideCacheClients.h"
 #include "Pipeline/SourceAgentHolder.h"
 #include "Pipeline/TileLoader.h"
 #include "Pipeline/ViewpartState.h"
@@ -42,7 +42,9 @@ struct RegionSlide {
   bool tiledFull = true;
   bool cacheEncoded = false;
   bool highBitDepth = false;
-  HugeCache::EncodedTileCache* encodedCache = nullptr;  // the object's cache clients (null: none)
+  // The cache clients of the slide the call started on (null: none), and the two within them.
+  std::shared_ptr<HugeCache::SlideCacheClients> caches;
+  HugeCache::EncodedTileCache* encodedCache = nullptr;
   HugeCache::DecodedTileCache* decodedCache = nullptr;
   int64_t decodedCacheStride = 0;  // line length of the tiles the decoded cache was set up for
   Concurrency::Scheduler* scheduler = nullptr;  // the call's, when key 50006 asks for one
@@ -133,13 +135,20 @@ HRESULT QueryBitmap2(IKLVBitmapImage* picture, Bitmap2& bitmap) {
   return S_OK;
 }
 
-// Reads the tiles of a request on the calling thread: the agent is not there to serve it.
+// Reads the tiles of a request on the calling thread: the agent is not there to serve it. A tile
+// deferred while another request decodes it is read again until the request is finished.
 void ServeInline(const std::shared_ptr<Pipeline::ViewpartState>& request) {
+  constexpr unsigned int kPendingPollMs = 2;
   while (!request->IsDone()) {
     const int32_t channel = request->currentChannel;
     int32_t column = 0, row = 0;
     request->NextTile(column, row);
     Pipeline::TileLoader::ReadTile(request, column, row, channel);
+  }
+  while (!request->WaitFinished(kPendingPollMs)) {
+    for (const auto& tile : request->TakePending()) {
+      Pipeline::TileLoader::ReadTile(request, tile.column, tile.row, tile.channel);
+    }
   }
 }
 
@@ -204,9 +213,10 @@ HRESULT CDicomZorvelImpl::ChooseRegionImage(LONG magnification, const Render::Ch
   slide.tiledFull = m_bTiledFull;
   slide.highBitDepth = m_bHighBitDepthOutput;
   slide.cacheEncoded = !OpenSlideCounters::IsLosslessTransferSyntax(slide.image->GetTransferSyntax());
-  if (m_decodedCache.IsInitialised()) {
-    slide.encodedCache = &m_encodedCache;
-    slide.decodedCache = &m_decodedCache;
+  if (m_caches) {
+    slide.caches = m_caches;
+    slide.encodedCache = &m_caches->encoded;
+    slide.decodedCache = &m_caches->decoded;
     slide.decodedCacheStride = m_tileStride;
   }
   return S_OK;
@@ -395,8 +405,10 @@ std::shared_ptr<Pipeline::ViewpartState> MakeViewRequest(const RegionSlide& slid
                                                          Pipeline::RequestTargets& targets) {
   Pipeline::ViewpartState::Source source;
   source.zoomImage = slide.image.get();
-  source.keepAlive = std::make_shared<std::pair<std::shared_ptr<const CWSIZoomImage>, std::shared_ptr<CDirectorySource>>>(
-      slide.image, slide.source);
+  // The request, and the agent's read-ahead after it, may outlive the call and the object.
+  source.keepAlive = std::make_shared<std::tuple<std::shared_ptr<const CWSIZoomImage>, std::shared_ptr<CDirectorySource>,
+                                                 std::shared_ptr<HugeCache::SlideCacheClients>>>(slide.image, slide.source,
+                                                                                                 slide.caches);
   source.directorySource = slide.source.get();
   source.focus = slide.focusIndex;
   source.zoomLevel = slide.zoomLevel;

@@ -17,8 +17,7 @@
 
 #include "Com/ComObject.h"
 #include "Decoder/DicomGeneralUtils.h"
-#include "HugeCache/DecodedTileCache.h"
-#include "HugeCache/EncodedTileCache.h"
+#include "HugeCache/SlideCacheClients.h"
 #include "Slide/ZoomLevelWalks.h"
 
 struct RawTileSource;
@@ -45,6 +44,10 @@ struct RawReportLines {
 //   running call holds stays alive until that call is done.
 // - A zoom image is opened under m_csSlide before it enters a table and never changes after;
 //   its level data are immutable, so reading tiles from it needs no lock.
+// - m_caches, the slide's cache clients, is replaced, never changed: InitSlideData makes a new
+//   pair for each opened slide and ForgetSlideData drops the object's reference. A call that files
+//   or looks up tiles takes a copy of the handle under m_csSlide, so its keys carry the client
+//   number of the slide it started on even when another thread opens another slide meanwhile.
 // - m_strSlidePath is written with both the open/close mutex and m_csSlide held, so either lock
 //   is enough to read it. m_bSlideOpen is read and written only under the open/close mutex.
 // - Fields read without any lock are atomic: the option flags set by put_Properties,
@@ -183,7 +186,7 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   void LeaveAgent();
   HRESULT CloseSlideLocked();
   bool HasDirectorySource();
-  void ForgetSlideData(std::u16string path);
+  HRESULT ForgetSlideData(std::u16string path);
   // Levels (DicomZorvelLevels.cpp); m_csSlide held
   HRESULT OpenZoomImage(long level, bool extended);
   HRESULT OpenExtendedZoomImage(long level);
@@ -255,9 +258,7 @@ class CDicomZorvelImpl : public zplatform::automation::DispatchImpl<IKLVZorvel3,
   // once with the metadata instead of on every raw call.
   LONG m_roiOffsetTilesX = 0;
   LONG m_roiOffsetTilesY = 0;
-  HugeCache::EncodedTileCache m_encodedCache;  // client of the process-wide encoded-tile cache
-  HugeCache::DecodedTileCache m_decodedCache;  // client of the process-wide decoded-tile cache
-  LONGLONG m_slideId = -1;                     // the path's number in the encoded cache
+  std::shared_ptr<HugeCache::SlideCacheClients> m_caches;  // of the slide opened now; null: none
   // Whether this object's slide is counted among the open lossy or lossless slides, and which.
   enum class SlideCount { None, Lossy, Lossless } m_countedAs = SlideCount::None;
   bool m_bSlideInitialised = false;  // InitSlideData made the decoder for the slide opened now

@@ -185,11 +185,14 @@ HRESULT CDicomZorvelImpl::InitSlideData() {
   CountSlideAsOpen();
   HRESULT hr = ComputeTileStride(m_pCurrentZoomImage->IsUnmixedBrightfield());
   if (FAILED(hr)) return hr;
-  m_slideId = m_encodedCache.Register(m_strSlidePath);
+  // A new pair: requests of the slide opened before keep filing under that slide's number.
+  auto caches = std::make_shared<HugeCache::SlideCacheClients>();
+  caches->encoded.Register(m_strSlidePath);
   HugeCache::EncodedTileCache::SetBudget(encodedBudget);
-  hr = m_decodedCache.Init(m_strSlidePath, static_cast<ULONGLONG>(m_tileHeight) * static_cast<ULONGLONG>(m_tileStride),
-                           decodedBudget);
+  hr = caches->decoded.Init(m_strSlidePath, static_cast<ULONGLONG>(m_tileHeight) * static_cast<ULONGLONG>(m_tileStride),
+                            decodedBudget);
   if (FAILED(hr)) return Report(319, hr, u"CDicomZorvelImpl::InitSlideData");
+  m_caches = std::move(caches);
   HugeCache::SetLastAvailableMemory(HugeCache::GetAvailableCacheMemory());
   m_metadata = m_spDirectorySource->GetKSLFProprietaryProperties();
   m_roiOffsetTilesX = RoiOffsetInTiles(&CCommonWSIMetadata::GetOriginalScanmapROIOffsetXPixels, m_metadata);

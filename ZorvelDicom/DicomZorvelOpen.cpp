@@ -83,7 +83,9 @@ STDMETHODIMP CDicomZorvelImpl::OpenSlide(BSTR SlideName) {
     const HRESULT hr = CloseSlideLocked();
     if (FAILED(hr)) return Report(458, hr, u"CDicomZorvelImpl::OpenSlide");
   }
-  ForgetSlideData(SlideName != nullptr ? std::u16string(SlideName, SysStringLen(SlideName)) : std::u16string());
+  const HRESULT hr =
+      ForgetSlideData(SlideName != nullptr ? std::u16string(SlideName, SysStringLen(SlideName)) : std::u16string());
+  if (FAILED(hr)) return Report(458, hr, u"CDicomZorvelImpl::OpenSlide");
   m_bAbort = false;
   if (m_bSynchronousOpen) return CreateDicomSource();
   Pipeline::SourceAgentHolder::Instance().Join(ProcessSettings::Instance().ReadLimit(),
@@ -99,9 +101,16 @@ bool CDicomZorvelImpl::HasDirectorySource() {
 
 // The single images, zoom images, failed levels and slide-wide data belong to the slide opened
 // before. Calls still reading from its zoom images keep them alive through their own references.
-void CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
-  ReleaseSingleImages();
+// A call that ran after the closing may have bound the old path's source (or read its single
+// images) again: they are let go here, in the same hold as the path change, or the object would
+// keep the old slide's data, and later close as not its own the source other objects share for
+// the old path. Returns the closing's code of that source.
+HRESULT CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
+  std::lock_guard singleImages(m_csSingleImages);
   std::lock_guard slide(m_csSlide);
+  ReleaseSingleImages();
+  HRESULT closeResult = S_OK;
+  ReleaseDirectorySource(closeResult);
   m_strSlidePath = std::move(path);
   m_pCurrentZoomImage = nullptr;
   m_normalZoomImages.clear();
@@ -114,10 +123,12 @@ void CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
   m_bSlideDataInitialised = false;
   m_bSlideInitialised = false;
   m_pDecoder.reset();
+  m_caches.reset();
   m_metadata = CCommonWSIMetadata();
   m_roiOffsetTilesX = 0;
   m_roiOffsetTilesY = 0;
   m_tileStride = 0;
+  return closeResult;
 }
 
 HRESULT CDicomZorvelImpl::CloseSlide() {

@@ -5,7 +5,8 @@ set(ZORVEL_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "Rea
 set(ZORVEL_PYTHON /usr/bin/python3 CACHE FILEPATH "Python with Debian's pydicom, numpy and Pillow")
 
 # Tests keep the slide library's index cache in the build tree, never in the user's home.
-set(ZORVEL_TEST_ENVIRONMENT "ZORVEL_TEST=1" "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
+set(ZORVEL_TEST_CACHE_HOME "${CMAKE_BINARY_DIR}/test-cache")
+set(ZORVEL_TEST_ENVIRONMENT "ZORVEL_TEST=1" "XDG_CACHE_HOME=${ZORVEL_TEST_CACHE_HOME}")
 
 function(zorvel_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -17,5 +18,7 @@ function(zorvel_add_gtest name)
     ZORVEL_BINARY_DIR="${CMAKE_BINARY_DIR}"
     ZORVEL_PYTHON="${ZORVEL_PYTHON}")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ZORVEL_TEST_ENVIRONMENT}")
+    # One value per property: discovery would split a list into separate properties.
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "ZORVEL_TEST=1"
+               ENVIRONMENT_MODIFICATION "XDG_CACHE_HOME=set:${ZORVEL_TEST_CACHE_HOME}")
 endfunction()

@@ -12,27 +12,6 @@ std::span<const uint8_t> ValueOf(const Dataset& ds, uint32_t tag) {
   return e && !e->sequence ? e->value : std::span<const uint8_t>();
 }
 
-// VR of the binary attributes read here, for files without explicit VRs.
-const char* ImplicitVr(uint32_t tag) {
-  switch (tag) {
-    case tags::kSamplesPerPixel: case tags::kRows: case tags::kColumns: case tags::kBitsAllocated:
-    case tags::kBitsStored: case tags::kPaletteDescriptor: case tags::kLightPathWavelength:
-    case tags::kImagePathWavelength: case tags::kLightPathPassBand: case tags::kImagePathPassBand:
-    case Tag(0x0062, 0x000d):  // Recommended Display CIELab Value
-      return "US";
-    case tags::kTotalPixelMatrixColumns: case tags::kTotalPixelMatrixRows: case tags::kTotalPixelMatrixFocalPlanes:
-    case tags::kNumberOfFocalPlanes: case tags::kConcatenationFrameOffset:
-    case Tag(0x006a, 0x000c):  // Number of Annotations
-      return "UL";
-    case tags::kColumnPositionInTotalMatrix: case tags::kRowPositionInTotalMatrix:
-      return "SL";
-    case tags::kAcquisitionDuration:
-      return "FD";
-    default:
-      return "";
-  }
-}
-
 template <class T>
 void AppendBinary(std::span<const uint8_t> bytes, std::vector<double>& out) {
   const size_t n = bytes.size() / sizeof(T);
@@ -86,7 +65,7 @@ std::vector<double> Numbers(const Dataset& ds, uint32_t tag) {
   std::vector<double> out;
   const DataElement* e = ds.Find(tag);
   if (!e || e->sequence) return out;
-  const std::string_view vr = e->vr[0] ? std::string_view(e->vr, 2) : std::string_view(ImplicitVr(tag));
+  const std::string_view vr(e->vr, 2);
   if (vr == "US") AppendBinary<uint16_t>(e->value, out);
   else if (vr == "SS") AppendBinary<int16_t>(e->value, out);
   else if (vr == "UL") AppendBinary<uint32_t>(e->value, out);

@@ -1,5 +1,5 @@
 // Typed reads of attributes from a parsed Dataset: text, integers and reals by the element's
-// VR (for implicit VR files from the few binary tags the library reads), sequence items.
+// VR (in implicit VR files the one VrDictionary gives), sequence items.
 // Missing or malformed values read as absent; no read goes past an element's value.
 #pragma once
 

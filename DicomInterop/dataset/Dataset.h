@@ -13,7 +13,7 @@ class Dataset;
 
 struct DataElement {
   uint32_t tag = 0;
-  char vr[2] = {};                 // zeros in implicit VR files
+  char vr[2] = {};                 // implicit VR files: from VrDictionary (UN when unknown)
   std::span<const uint8_t> value;  // value bytes; for a sequence kept unparsed, its items
   std::vector<Dataset> items;      // items of a parsed sequence
   bool sequence = false;

@@ -10,6 +10,7 @@
 #include "DicomInteropDefines.h"
 #include "PixelFile.h"
 #include "Tags.h"
+#include "VrDictionary.h"
 
 namespace dicominterop {
 namespace {
@@ -55,14 +56,21 @@ class Parser {
   size_t Element(const ElementHeader& h, size_t limit, int depth, bool top, Dataset& out) {
     DataElement& e = out.elements.emplace_back();
     e.tag = h.tag;
-    e.vr[0] = h.vr[0];
-    e.vr[1] = h.vr[1];
+    const std::string_view vr = m_encoding.explicitVr ? std::string_view(h.vr, 2) : ImplicitVrOf(h.tag);
+    e.vr[0] = vr[0];
+    e.vr[1] = vr[1];
     size_t end = 0;
     if (top && h.tag == tags::kPerFrameFunctionalGroups) {
       end = m_reader.EndOf(h, limit, depth);  // checked here, walked later by PerFrameGroups
     } else if (IsSequence(h)) {
       e.sequence = true;
       end = Items(h, limit, depth + 1, e.items);
+      if (end == 0 && !h.Undefined() && vr == "UN") {
+        // An unknown element only taken for a sequence by its first bytes: opaque bytes after all.
+        e.sequence = false;
+        e.items.clear();
+        end = h.value + h.length;
+      }
     } else if (!h.Undefined()) {
       end = h.value + h.length;
       SwapToLittleEndian(h);
@@ -74,9 +82,12 @@ class Parser {
     return end;
   }
 
+  // Implicit VR: an undefined length is only allowed for sequences (Pixel Data stops the walk
+  // before); a known attribute is one by its VR; an unknown one by starting with an item.
   bool IsSequence(const ElementHeader& h) const {
     if (m_encoding.explicitVr) return h.IsVr("SQ");
     if (h.Undefined()) return true;
+    if (const std::string_view vr = ImplicitVrOf(h.tag); vr != "UN") return vr == "SQ";
     return h.length >= 8 && m_reader.U16(h.value) == 0xfffe && m_reader.U16(h.value + 2) == 0xe000;
   }
 

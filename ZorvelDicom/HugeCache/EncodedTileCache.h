@@ -1,7 +1,8 @@
 // The encoded-tile cache: tiles as the slide library delivered them, so that a tile needed again
-// is not read again. One client per slide-access object; all objects of one path share a number.
+// is not read again. One client per opened slide (SlideCacheClients); all clients of one path share a
+// number.
 //
-// Key: TileKey with the path's client number (the object's m_slideId). Budget: the encoded budget
+// Key: TileKey with the path's client number (see SlideCacheClients). Budget: the encoded budget
 // (ComputeCacheBudgets), counting the library buffers' sizes. Mutex: the encoded mutex of its
 // ScatteredCache instantiation, never held together with the decoded, overflow or reallocation
 // mutexes. A found tile is a shared reference: eviction drops the cache's reference only, the

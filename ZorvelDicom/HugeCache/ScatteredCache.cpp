@@ -37,6 +37,8 @@ struct ScatteredCache<T>::State {
   std::mutex mutex;
   std::map<std::u16string, RegistryEntry> registry;
   LONGLONG clientCount = 0;
+  // Never restarts: a client kept from before Clear (or from before the last path closed) goes on
+  // filing under its number, which must not become another path's.
   std::atomic<LONGLONG> numberCounter{-1};
   unsigned long long generation = 1;
   std::atomic<ULONGLONG> budget{0};
@@ -156,7 +158,7 @@ void ScatteredCache<T>::Unregister() {
     }
     if (--it->second.users > 0) return;
     state.registry.erase(it);
-    if (--state.clientCount == 0) state.numberCounter = -1;
+    --state.clientCount;
     state.DeleteClient(m_number, released);
   }
   ReleaseInParallel(released);
@@ -264,7 +266,6 @@ void ScatteredCache<T>::Clear() {
   {
     std::lock_guard lock(state.mutex);
     ++state.generation;
-    state.numberCounter = -1;
     state.registry.clear();
     state.clientCount = 0;
     state.paths.clear();

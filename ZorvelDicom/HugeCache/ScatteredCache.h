@@ -71,7 +71,8 @@ class ScatteredCache {
   void ReleaseTile(const unsigned char* address)
     requires kDecoded;
 
-  // Empties the instantiation: registry, numbering and every tile (decoded: but pinned ones).
+  // Empties the instantiation: registry and every tile (decoded: but pinned ones). Numbers are not
+  // reused, so a client registered before goes on filing under a number no other path gets.
   static void Clear();
   static void SetBudget(ULONGLONG budget);
   static ULONGLONG Budget();

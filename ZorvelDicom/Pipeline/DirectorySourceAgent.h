@@ -48,6 +48,8 @@ class DirectorySourceAgent final : public Concurrency::agent {
   void ForgetSource(CDirectorySource* source);
   // Makes the agent stop whatever its users: the process is ending.
   void Shutdown();
+  // A request's tile was deferred by a decode stage: the agent looks at the request again.
+  void Wake() { m_wake.set(); }
   void SetReadLimit(ULONGLONG readLimit) { m_readLimit = readLimit; }
   ULONGLONG ReadLimit() const { return m_readLimit; }
   // Zoom-level openings in progress; read-ahead waits while it is above 0.

@@ -71,6 +71,11 @@ bool SourceAgentHolder::Submit(std::shared_ptr<ViewpartState> request) {
   return m_agent && m_agent->Submit(std::move(request));
 }
 
+void SourceAgentHolder::Wake() {
+  std::lock_guard lock(m_mutex);
+  if (m_agent) m_agent->Wake();
+}
+
 LONG SourceAgentHolder::Users() {
   std::lock_guard lock(m_mutex);
   return m_agent ? m_agent->Users() : 0;

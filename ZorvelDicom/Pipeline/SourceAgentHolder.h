@@ -33,6 +33,8 @@ class SourceAgentHolder {
   bool AgentFailed();
   // Hands a view request to the running agent; false when there is none to serve it.
   bool Submit(std::shared_ptr<ViewpartState> request);
+  // Wakes the running agent (a decode stage deferred a tile of a request it serves).
+  void Wake();
   LONG Users();
   // No agent, or its read-ahead around the last view has gone as far as it goes.
   bool ReadAheadDone();

@@ -80,6 +80,8 @@ struct ViewpartState {
   void Finish(HRESULT hr = S_OK);
   bool IsFinished() const { return m_finished.load(); }
   void WaitFinished() { m_completion.wait(); }
+  // True when finished within timeoutMs.
+  bool WaitFinished(unsigned int timeoutMs) { return m_completion.wait(timeoutMs) == 0; }
 
   // Asynchronous reads in flight; the maker waits for none to be left before its blocks go.
   void BeginRead();

@@ -10,6 +10,7 @@
 #include "Decoder/DicomGeneralUtils.h"
 #include "HugeCache/DecodedTileCache.h"
 #include "ModuleLog.h"
+#include "Pipeline/SourceAgentHolder.h"
 
 namespace Render {
 namespace {
@@ -84,6 +85,8 @@ Pipeline::TileRef RegionRender::Decode(const Pipeline::SourceTileData& tile) {
       return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, cache, slot, tile.decoderIndex);
     case HugeCache::DecodedTileCache::kReservePending:
       tile.request->AddPending({tile.channel, tile.column, tile.row});
+      // The agent may be asleep with nothing else to serve: it must come back for this tile.
+      Pipeline::SourceAgentHolder::Instance().Wake();
       return Pipeline::TileRef(tile.request, tile.column, tile.row, tile.channel, nullptr, Pipeline::kNothingToPlace);
     case HugeCache::DecodedTileCache::kReserveNew: return DecodeIntoSlot(tile, slot);
     default: return DecodeOwned(tile);

@@ -59,14 +59,14 @@ TEST_F(ScatteredCacheTest, DuplicateKeyKeepsTheFirstValueAndTheTotals) {
   EXPECT_EQ(size, kTileNotFound);
 }
 
-TEST_F(ScatteredCacheTest, OnePathOneNumberTilesLiveUntilItsLastUserAndNumberingRestarts) {
+TEST_F(ScatteredCacheTest, OnePathOneNumberTilesLiveUntilItsLastUser) {
   EncodedTileCache::SetBudget(1000);
   auto first = std::make_unique<EncodedTileCache>();
   auto second = std::make_unique<EncodedTileCache>();
   auto other = std::make_unique<EncodedTileCache>();
-  EXPECT_EQ(first->Register(u"/slides/a"), 0);
-  EXPECT_EQ(other->Register(u"/slides/b"), 1);
-  EXPECT_EQ(second->Register(u"/slides/a"), 0);
+  const LONGLONG number = first->Register(u"/slides/a");
+  EXPECT_EQ(other->Register(u"/slides/b"), number + 1);
+  EXPECT_EQ(second->Register(u"/slides/a"), number);
   first->AddTile(0, 0, 0, 0, 0, LibraryBuffer(10, 1), 10);
   other->AddTile(0, 0, 0, 0, 0, LibraryBuffer(30, 1), 30);
   ULONG size = 0;
@@ -77,8 +77,6 @@ TEST_F(ScatteredCacheTest, OnePathOneNumberTilesLiveUntilItsLastUserAndNumbering
   EXPECT_EQ(EncodedTileCache::TotalBytes(), 30u) << "the last user removes the path's tiles only";
   other.reset();
   EXPECT_EQ(EncodedTileCache::TotalBytes(), 0u);
-  EncodedTileCache again;
-  EXPECT_EQ(again.Register(u"/slides/c"), 0) << "numbering restarts when no client is left";
 }
 
 TEST_F(ScatteredCacheTest, ClientRegisteredBeforeClearCannotRemoveTheNextClientsTiles) {
@@ -95,6 +93,25 @@ TEST_F(ScatteredCacheTest, ClientRegisteredBeforeClearCannotRemoveTheNextClients
     EXPECT_TRUE(fresh.FindTile(0, 0, 0, 0, 0, size));
   }
   EXPECT_EQ(EncodedTileCache::TotalBytes(), 0u);
+}
+
+// A client kept from before Clear, or from before the last path closed, still files tiles: no
+// later path may get its number and find them.
+TEST_F(ScatteredCacheTest, NumbersAreNotReusedAfterClearOrTheLastClient) {
+  EncodedTileCache::SetBudget(1000);
+  EncodedTileCache stale;
+  stale.Register(u"/slides/a");
+  EncodedTileCache::Clear();
+  {
+    EncodedTileCache gone;
+    gone.Register(u"/slides/b");
+  }
+  EncodedTileCache fresh;
+  fresh.Register(u"/slides/c");
+  EXPECT_NE(fresh.ClientNumber(), stale.ClientNumber());
+  stale.AddTile(0, 0, 0, 0, 0, LibraryBuffer(10, 1), 10);
+  ULONG size = 0;
+  EXPECT_FALSE(fresh.FindTile(0, 0, 0, 0, 0, size)) << "another path's tile";
 }
 
 TEST_F(ScatteredCacheTest, EvictionTakesOldestFirstAndFoundBufferOutlivesIt) {

@@ -245,21 +245,22 @@ TEST(OpenSlide, OpenSlidesAreCountedAndCachedUntilClosed) {
   ASSERT_EQ(raw->OpenNativeZoomImgs(0, false), S_OK);
   EXPECT_EQ(counters.Lossy(), lossy + 1);
   EXPECT_EQ(counters.Lossless(), lossless + 1);
-  EXPECT_NE(jpeg->m_slideId, raw->m_slideId);
+  ASSERT_TRUE(jpeg->m_caches && raw->m_caches);
+  EXPECT_NE(jpeg->m_caches->encoded.ClientNumber(), raw->m_caches->encoded.ClientNumber());
   EXPECT_EQ(HugeCache::EncodedTileCache::ClientCount(), 2);
   const auto partitions = HugeCache::DecodedTileCache::Partitions();
   ASSERT_EQ(partitions.size(), 1u) << "one tile size, one partition";
   EXPECT_EQ(partitions[0].tileBytes, 256u * 256u * 3u);
   EXPECT_LE(partitions[0].targetBytes + HugeCache::EncodedTileCache::Budget(), kCap);
   HugeCache::EncodedTileCache::SetBudget(1000);
-  jpeg->m_encodedCache.AddTile(0, 0, 0, 0, 0, HugeCache::EncodedTile(static_cast<unsigned char*>(std::malloc(10))), 10);
+  jpeg->m_caches->encoded.AddTile(0, 0, 0, 0, 0, HugeCache::EncodedTile(static_cast<unsigned char*>(std::malloc(10))), 10);
   EXPECT_EQ(jpeg->CloseSlide(), S_OK);
   EXPECT_EQ(counters.Lossy(), lossy);
   EXPECT_EQ(HugeCache::EncodedTileCache::TotalBytes(), 10u) << "a slide is still open";
   raw.ref.Reset();
   EXPECT_EQ(counters.Lossless(), lossless);
   EXPECT_EQ(HugeCache::EncodedTileCache::TotalBytes(), 0u) << "the last slide closed empties the caches";
-  EXPECT_TRUE(jpeg->m_decodedCache.IsInitialised());
+  EXPECT_TRUE(jpeg->m_caches->decoded.IsInitialised());
   cap.ullVal = 0;
   EXPECT_EQ(jpeg->put_Properties(50005, cap), S_OK);
 }

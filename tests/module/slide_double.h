@@ -18,8 +18,7 @@ class ScriptedSlideAccess : public CDicomZorvel {
   int libraryCalls = 0;
 
   using CDicomZorvelImpl::m_bExtendedFocus;
-  using CDicomZorvelImpl::m_decodedCache;
-  using CDicomZorvelImpl::m_encodedCache;
+  using CDicomZorvelImpl::m_caches;
   using CDicomZorvelImpl::m_bSlideOpen;
   using CDicomZorvelImpl::m_bTiledFull;
   using CDicomZorvelImpl::m_channelCount;
@@ -28,7 +27,6 @@ class ScriptedSlideAccess : public CDicomZorvel {
   using CDicomZorvelImpl::m_focusLevelOffsets;
   using CDicomZorvelImpl::m_normalZoomImages;
   using CDicomZorvelImpl::m_pCurrentZoomImage;
-  using CDicomZorvelImpl::m_slideId;
   using CDicomZorvelImpl::m_spDirectorySource;
   using CDicomZorvelImpl::m_tileHeight;
   using CDicomZorvelImpl::m_tileWidth;
