@@ -3,12 +3,21 @@
 # corpora made here: generated slides and codec samples, the real and damaged files of
 # ../shared/testdata when present, and the committed regression inputs in fuzz/regressions/.
 # Usage: fuzz/run.sh [SECONDS] [BUILD_DIR]
-#   BUILD_DIR (default build-fuzz) is configured with clang and -DZORVEL_FUZZ=ON and has the
-#   fuzz_* targets built. Exits non-zero when a target finds a crash, leak or timeout.
+#   BUILD_DIR (default build-fuzz) is configured here with clang and -DZORVEL_FUZZ=ON when it has
+#   no cache yet; only the fuzz_* targets and what they link are built. Exits non-zero when a
+#   target finds a crash, leak or timeout.
 set -eu
 seconds=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${2:-$root/build-fuzz}" && pwd)
+build=${2:-$root/build-fuzz}
+targets="fuzz_slide_file fuzz_annotations fuzz_jpeg fuzz_jp2k"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZORVEL_FUZZ=ON -DZORVEL_BUILD_TESTS=OFF -DZORVEL_BUILD_BENCH=OFF >/dev/null
+fi
+# shellcheck disable=SC2086
+cmake --build "$build" --target $targets
+build=$(cd "$build" && pwd)
 work=$build/fuzz-work
 python=/usr/bin/python3
 testdata=$root/../shared/testdata
@@ -51,7 +60,7 @@ seed_codecs() {
 seed_slides
 seed_codecs
 status=0
-for target in fuzz_slide_file fuzz_annotations fuzz_jpeg fuzz_jp2k; do
+for target in $targets; do
   case $target in
     fuzz_slide_file | fuzz_annotations) seeds=$work/seeds/slides ;;
     fuzz_jpeg) seeds=$work/seeds/codecs/jpeg ;;

@@ -11,6 +11,7 @@ packages=(
   python3-dev pybind11-dev python3-pybind11 python3-pytest python3-openslide python3-tifffile
   locales
   libcpp-httplib-dev chromium
+  clang libclang-rt-14-dev  # the libFuzzer targets: clang with its fuzzer and sanitizer runtimes
 )
 
 missing=()

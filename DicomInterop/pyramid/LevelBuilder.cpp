@@ -32,17 +32,14 @@ bool SameFormat(const InstanceInfo& a, const InstanceInfo& b) {
          a.totalRows == b.totalRows;
 }
 
-// Z offset of each focal plane of a TILED_FULL instance, in its frame order.
-std::vector<double> TiledFullPlaneZ(const InstanceInfo& info, uint32_t across, uint32_t down) {
-  std::vector<double> z(info.focalPlaneCount);
+// Z offset of focal plane `plane` of a TILED_FULL instance: the position of the plane's first
+// frame when the instance carries positions for it, else counted from the origin by the spacing.
+double TiledFullPlaneZ(const InstanceInfo& info, uint32_t plane, uint64_t perPlane) {
+  const uint64_t first = plane * perPlane;
+  if (info.concatenationFrameOffset == 0 && first < info.framePositions.size()) return info.framePositions[first].z;
   const double base = std::isnan(info.originZ) ? 0.0 : info.originZ;
   const double step = std::isfinite(info.sliceSpacingMm) ? info.sliceSpacingMm * 1000.0 : 1.0;
-  for (uint32_t k = 0; k < z.size(); ++k) {
-    const uint64_t first = uint64_t{k} * across * down;
-    const bool positioned = info.concatenationFrameOffset == 0 && first < info.framePositions.size();
-    z[k] = positioned ? info.framePositions[first].z : base + k * step;
-  }
-  return z;
+  return base + plane * step;
 }
 
 uint32_t IndexOfZ(const std::vector<double>& planes, double z) {
@@ -57,11 +54,21 @@ uint32_t IndexOfChannel(const std::vector<OpticalPath>& channels, const std::str
   return 0;
 }
 
-void AddUniqueZ(std::vector<double>& planes, double z) {
-  for (double p : planes) {
-    if (std::fabs(p - z) <= 1e-6) return;
+// Z of every focal plane the instance's frames fall on. Only planes that hold frames count: the
+// declared plane count is not trusted to size the work (a damaged one may say millions).
+void AddTiledFullPlanes(std::vector<double>& planeZ, const InstanceInfo& inst, uint32_t across, uint32_t down) {
+  const uint64_t perPlane = uint64_t{across} * down;
+  const uint64_t end = uint64_t{inst.concatenationFrameOffset} + inst.frameCount;
+  for (uint64_t frame = inst.concatenationFrameOffset; frame < end; frame += perPlane - frame % perPlane) {
+    planeZ.push_back(TiledFullPlaneZ(inst, TiledFullAddress(frame, across, down, inst.focalPlaneCount).plane, perPlane));
   }
-  planes.push_back(z);
+}
+
+// Sorted, with values closer than the tolerance taken as one plane.
+void SortUniqueZ(std::vector<double>& planes) {
+  std::sort(planes.begin(), planes.end());
+  planes.erase(std::unique(planes.begin(), planes.end(), [](double a, double b) { return std::fabs(b - a) <= 1e-6; }),
+               planes.end());
 }
 
 void CollectPlanesAndChannels(LevelData& d, const std::vector<std::shared_ptr<const InstanceInfo>>& used) {
@@ -72,23 +79,23 @@ void CollectPlanesAndChannels(LevelData& d, const std::vector<std::shared_ptr<co
       if (!known) d.channels.push_back(path);
     }
     if (inst->PlacedByPositions()) {
-      for (const FramePosition& f : inst->framePositions) AddUniqueZ(d.planeZ, f.z);
+      for (const FramePosition& f : inst->framePositions) d.planeZ.push_back(f.z);
     } else {
-      for (double z : TiledFullPlaneZ(*inst, d.across, d.down)) AddUniqueZ(d.planeZ, z);
+      AddTiledFullPlanes(d.planeZ, *inst, d.across, d.down);
     }
   }
   if (d.planeZ.empty()) d.planeZ.push_back(0.0);
-  std::sort(d.planeZ.begin(), d.planeZ.end());
+  SortUniqueZ(d.planeZ);
 }
 
 void MapTiledFull(LevelData& d, uint32_t part, const InstanceInfo& inst) {
-  const std::vector<double> planeZ = TiledFullPlaneZ(inst, d.across, d.down);
+  const uint64_t perPlane = uint64_t{d.across} * d.down;
   for (uint32_t f = 0; f < inst.frameCount; ++f) {
     const FullTileAddress a = TiledFullAddress(uint64_t{inst.concatenationFrameOffset} + f, d.across, d.down,
                                                inst.focalPlaneCount);
     if (a.path >= inst.opticalPaths.size()) continue;
     const uint32_t channel = IndexOfChannel(d.channels, inst.opticalPaths[a.path].identifier);
-    const uint32_t plane = IndexOfZ(d.planeZ, planeZ[a.plane]);
+    const uint32_t plane = IndexOfZ(d.planeZ, TiledFullPlaneZ(inst, a.plane, perPlane));
     const size_t i = ((size_t{channel} * d.planeZ.size() + plane) * d.down + a.row) * d.across + a.column;
     d.tiles[i] = {part, f};
   }
@@ -127,6 +134,7 @@ long BuildLevel(const std::vector<std::shared_ptr<const InstanceInfo>>& instance
     d->tileHeight = used.front()->rows;
     d->across = TileCount(used.front()->totalColumns, d->tileWidth);
     d->down = TileCount(used.front()->totalRows, d->tileHeight);
+    if (d->across == 0 || d->down == 0) return WSI_E_MALFORMED;
     d->tiledFull = std::none_of(used.begin(), used.end(), [](const auto& i) { return i->PlacedByPositions(); });
     CollectPlanesAndChannels(*d, used);
     const double entries = double(d->channels.size()) * double(d->planeZ.size()) * d->down * d->across;

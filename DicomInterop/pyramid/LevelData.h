@@ -37,7 +37,8 @@ struct LevelData {
 };
 
 // Builds the level from its instances (all of one pyramid level and one focus kind).
-// WSI_OK; WSI_E_MALFORMED when validating and the instances disagree in tile size or pixel format.
+// WSI_OK; WSI_E_MALFORMED when validating and the instances disagree in tile size or pixel format,
+// or when the Total Pixel Matrix holds no tile.
 long BuildLevel(const std::vector<std::shared_ptr<const InstanceInfo>>& instances, bool extended, int32_t level,
                 bool validate, std::shared_ptr<const LevelData>& out);
 

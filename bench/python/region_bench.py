@@ -7,7 +7,8 @@ Usage: PYTHONPATH=build/python region_bench.py SLIDE_OUT_DIR [--regions N] [--re
        [--getimage-bench build-bench/bin/python_getimage_bench]
 Cold passes open a new slide for each pass (the module empties its caches when its last slide
 closes; OpenSlide's cache belongs to its handle); warm passes reuse one open slide. Readers are
-interleaved and each figure is the median of R passes; ratios compare figures of this one run.
+interleaved, a getimage_bench run follows each warm repetition, and each figure is the median of R
+passes; ratios compare figures of this one run.
 """
 import argparse
 import concurrent.futures as cf
@@ -76,15 +77,16 @@ def timed_pass(open_slide, make_reader, locations, threads, slide=None):
 
 
 def getimage_seconds(bench, dicom_dir, locations, threads):
+    """Seconds per pass of GetImage alone and of GetImage with the binding's copy, from one run."""
     with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as listing:
         for x, y in locations:
             listing.write(f"0 {x} {y} {SIZE} {SIZE}\n")
     env = dict(os.environ, ZORVEL_BENCH_SLIDE=str(dicom_dir), ZORVEL_BENCH_REGIONS=listing.name)
     out = subprocess.run([bench, f"--benchmark_filter=threads:{threads}$", "--benchmark_format=json",
-                          "--benchmark_min_time=2"], env=env, check=True, capture_output=True, text=True)
+                          "--benchmark_min_time=0.5"], env=env, check=True, capture_output=True, text=True)
     os.unlink(listing.name)
-    runs = json.loads(out.stdout)["benchmarks"]
-    return runs[0]["real_time"] / 1000.0  # milliseconds per pass
+    runs = {run["name"].split("/")[0]: run["real_time"] / 1000.0 for run in json.loads(out.stdout)["benchmarks"]}
+    return runs["BM_GetImageRegions"], runs["BM_GetImageAndCopy"]
 
 
 def main():
@@ -107,22 +109,29 @@ def main():
     for threads in (1, 2):
         for mode in ("cold", "warm"):
             times = {name: [] for name in readers}
+            module = {"GetImage": [], "GetImage + copy": []}
+            compare = mode == "warm" and args.getimage_bench
             open_slides = {name: opener() for name, (opener, _) in readers.items()} if mode == "warm" else {}
             for name, (opener, make_reader) in readers.items():  # warm-up pass, not counted
                 timed_pass(opener, make_reader, locations, threads, open_slides.get(name))
             for _ in range(args.repeat):
                 for name, (opener, make_reader) in readers.items():
                     times[name].append(timed_pass(opener, make_reader, locations, threads, open_slides.get(name)))
+                if compare:  # the C++ figures between the Python passes, in the same conditions
+                    for key, seconds in zip(module, getimage_seconds(args.getimage_bench, dicom_dir, locations,
+                                                                     threads)):
+                        module[key].append(seconds)
             for slide in open_slides.values():
                 slide.close()
             median = {name: statistics.median(values) for name, values in times.items()}
             line = ", ".join(f"{name} {megapixels / seconds:7.1f} MP/s" for name, seconds in median.items())
             print(f"threads {threads} {mode}: {line}; zorvel / openslide = "
                   f"{median['openslide'] / median['zorvel']:.2f}x")
-            if mode == "warm" and args.getimage_bench:
-                module = getimage_seconds(args.getimage_bench, dicom_dir, locations, threads)
-                print(f"threads {threads} warm: GetImage alone {megapixels / module:7.1f} MP/s; binding overhead "
-                      f"{(median['zorvel'] / module - 1) * 100:+.1f} %")
+            if compare:
+                for key, values in module.items():
+                    seconds = statistics.median(values)
+                    print(f"threads {threads} warm: {key} (C++) {megapixels / seconds:7.1f} MP/s; zorvel over it "
+                          f"{(median['zorvel'] / seconds - 1) * 100:+.1f} %")
     return 0
 
 

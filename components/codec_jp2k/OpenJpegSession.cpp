@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CodestreamSize.h"
 #include "codec_common/CodecDestination.h"
 
 namespace Components {
@@ -48,6 +49,8 @@ OpenJpegSession::~OpenJpegSession() {
 
 HRESULT OpenJpegSession::ReadHeader() {
   if (m_codec == nullptr || m_stream == nullptr) return m_source.data == nullptr ? E_POINTER : kInvalidData;
+  const auto declared = ReadCodestreamSize(m_source.data, m_source.size);
+  if (declared && !declared->IsPlausible()) return kInvalidData;
   opj_dparameters_t parameters;
   opj_set_default_decoder_parameters(&parameters);
   if (!opj_setup_decoder(m_codec, &parameters)) return Translate();

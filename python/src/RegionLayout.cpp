@@ -2,6 +2,9 @@
 #include "RegionLayout.h"
 
 #include <algorithm>
+#include <type_traits>
+
+#include "BgrRows.h"
 
 namespace zorvel_py {
 namespace {
@@ -15,7 +18,7 @@ Target Narrow(Source sample) {
   }
 }
 
-// `Channels` is a compile-time 3 or 4 so that the compiler unrolls and vectorises the row.
+// Rows with a 16-bit side; `Channels` is a compile-time 3 or 4 so that the compiler unrolls the row.
 template <class Source, class Target, int Channels>
 void CopyRow(const Source* bgr, Target* out, std::int64_t count) {
   constexpr Target kOpaque = static_cast<Target>(~Target{0});
@@ -35,7 +38,9 @@ void CopyRows(const RenderedBitmap& source, std::int64_t x0, std::int64_t y0, st
   for (std::int64_t y = y0; y < y1; ++y) {
     const std::uint8_t* in = source.bits + (y - source.originY) * source.stride + sourceColumn;
     std::uint8_t* out = destination.pixels + (y - regionY) * destination.rowStride + targetColumn;
-    if (destination.channels == 4) {
+    if constexpr (std::is_same_v<Source, std::uint8_t> && std::is_same_v<Target, std::uint8_t>) {
+      BgrToRgbRow(in, out, x1 - x0, destination.channels);
+    } else if (destination.channels == 4) {
       CopyRow<Source, Target, 4>(reinterpret_cast<const Source*>(in), reinterpret_cast<Target*>(out), x1 - x0);
     } else {
       CopyRow<Source, Target, 3>(reinterpret_cast<const Source*>(in), reinterpret_cast<Target*>(out), x1 - x0);

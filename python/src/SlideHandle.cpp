@@ -2,6 +2,9 @@
 // HRESULT and the name of the call that failed.
 #include "SlideHandle.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <objbase.h>
 #include <oleauto.h>
 
@@ -125,12 +128,16 @@ CallResult SlideHandle::PutBoolProperty(LONG key, bool value) {
   return FAILED(hr) ? Failed(hr, "put_Properties(" + std::to_string(key) + ")") : CallResult{};
 }
 
-ComPtr<IKLVBitmapImage> SlideHandle::TakeBitmap() {
+ComPtr<IKLVBitmapImage> SlideHandle::TakeBitmap(LONG width, LONG height) {
   {
     std::lock_guard pool(m_poolMutex);
     if (!m_bitmaps.empty()) {
-      ComPtr<IKLVBitmapImage> bitmap = std::move(m_bitmaps.back());
-      m_bitmaps.pop_back();
+      auto idle = std::find_if(m_bitmaps.rbegin(), m_bitmaps.rend(), [&](const IdleBitmap& candidate) {
+        return candidate.width == width && candidate.height == height;
+      });
+      if (idle == m_bitmaps.rend()) idle = m_bitmaps.rbegin();  // the module re-creates it at the size
+      ComPtr<IKLVBitmapImage> bitmap = std::move(idle->bitmap);
+      m_bitmaps.erase(std::next(idle).base());
       return bitmap;
     }
   }
@@ -139,9 +146,10 @@ ComPtr<IKLVBitmapImage> SlideHandle::TakeBitmap() {
   return bitmap;
 }
 
-void SlideHandle::ReturnBitmap(ComPtr<IKLVBitmapImage> bitmap) {
+void SlideHandle::ReturnBitmap(ComPtr<IKLVBitmapImage> bitmap, LONG width, LONG height) {
   std::lock_guard pool(m_poolMutex);
-  if (m_bitmaps.size() < kIdleBitmaps) m_bitmaps.push_back(std::move(bitmap));
+  if (m_bitmaps.size() == kIdleBitmaps) m_bitmaps.erase(m_bitmaps.begin());
+  m_bitmaps.push_back({std::move(bitmap), width, height});
 }
 
 CallResult SlideHandle::ReadRegion(const RegionRequest& region, const ChannelSelection& channels,
@@ -151,14 +159,16 @@ CallResult SlideHandle::ReadRegion(const RegionRequest& region, const ChannelSel
   std::shared_lock<std::shared_mutex> lock;
   const ComPtr<IKLVZorvel3> slide = Slide(lock);
   if (!slide) return kClosed;
-  ComPtr<IKLVBitmapImage> bitmap = TakeBitmap();
+  const std::int64_t bandRows = GridRowsPerBand(cover, layout.bytesPerSample, kMaxBitmapBytes);
+  LONG width = static_cast<LONG>((cover.column1 - cover.column0 + 1) * kGridTile);
+  LONG height = static_cast<LONG>((std::min(cover.row1 - cover.row0 + 1, bandRows)) * kGridTile);
+  ComPtr<IKLVBitmapImage> bitmap = TakeBitmap(width, height);
   if (!bitmap) return Failed(E_OUTOFMEMORY, "CoCreateInstance(bitmap)");
   const auto arguments = zorvel_cli::ChannelArguments({channels.red, channels.green, channels.blue},
                                                       channels.hasFocus ? std::optional<std::int64_t>(channels.focus)
                                                                         : std::nullopt);
   if (!arguments) return Failed(E_INVALIDARG, "channel arguments (channels 0 to 65535 with a focal plane)");
   const LONG red = (*arguments)[0], green = (*arguments)[1], blue = (*arguments)[2];
-  const std::int64_t bandRows = GridRowsPerBand(cover, layout.bytesPerSample, kMaxBitmapBytes);
   for (std::int64_t row = cover.row0; row <= cover.row1; row += bandRows) {
     const std::int64_t lastRow = std::min(cover.row1, row + bandRows - 1);
     const HRESULT hr = slide->GetImage(static_cast<LONG>(cover.column0), static_cast<LONG>(row),
@@ -176,8 +186,10 @@ CallResult SlideHandle::ReadRegion(const RegionRequest& region, const ChannelSel
       return Failed(E_UNEXPECTED, "GetImage (bitmap smaller than the requested tiles)");
     }
     CopyRendered(rendered, cover.x0, bandTop, cover.x1, bandBottom, layout, region.x, region.y);
+    width = view.width;
+    height = view.height;
   }
-  ReturnBitmap(std::move(bitmap));
+  ReturnBitmap(std::move(bitmap), width, height);
   return {};
 }
 

@@ -66,14 +66,20 @@ class SlideHandle {
  private:
   // The slide object while open; null after Close. Callers hold m_closing shared while they use it.
   ComPtr<IKLVZorvel3> Slide(std::shared_lock<std::shared_mutex>& lock);
-  ComPtr<IKLVBitmapImage> TakeBitmap();
-  void ReturnBitmap(ComPtr<IKLVBitmapImage> bitmap);
+  // An idle bitmap and the size of its last rendering: a bitmap of the size a call needs is
+  // rendered into without being allocated (and its pages faulted in) again.
+  struct IdleBitmap {
+    ComPtr<IKLVBitmapImage> bitmap;
+    LONG width = 0, height = 0;
+  };
+  ComPtr<IKLVBitmapImage> TakeBitmap(LONG width, LONG height);
+  void ReturnBitmap(ComPtr<IKLVBitmapImage> bitmap, LONG width, LONG height);
 
   zorvel_cli::ModuleHost m_host;
   std::shared_mutex m_closing;      // shared by every call, exclusive while Close releases the slide
   ComPtr<IKLVZorvel3> m_slide;      // guarded by m_closing
   std::mutex m_poolMutex;           // guards m_bitmaps
-  std::vector<ComPtr<IKLVBitmapImage>> m_bitmaps;  // idle bitmaps kept so that sizes repeat
+  std::vector<IdleBitmap> m_bitmaps;  // oldest first
 };
 
 }  // namespace zorvel_py

@@ -2,8 +2,10 @@
 // a code; random byte damage never crashes (the sanitizer build checks the memory accesses).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
+#include "codec_jp2k/CodestreamSize.h"
 #include "codec_jp2k/Jp2kCodecCore.h"
 #include "codec_jpeg/JpegCodecCore.h"
 #include "codec_samples.h"
@@ -68,6 +70,34 @@ TEST(BadStreamTest, ForeignAndDamagedHeadersFail) {
     EXPECT_TRUE(FAILED(core.ReadInfo(c.bytes.data(), c.bytes.size(), info))) << c.what;
     std::uint8_t out[64];
     EXPECT_TRUE(FAILED(core.DecodeInto(c.bytes.data(), c.bytes.size(), out, sizeof out, 4, 4, 4, 1))) << c.what;
+  }
+}
+
+void Put32(std::vector<std::uint8_t>::iterator at, std::uint32_t value) {
+  for (int i = 3; i >= 0; --i, value >>= 8) at[i] = static_cast<std::uint8_t>(value);
+}
+
+// Found by fuzzing: a 300-byte codestream declaring 26,216 tiles kept OpenJPEG's set-up busy for
+// seconds. Each JPEG 2000 sample (bare or in a JP2 file) has its size read right, and declared
+// again as 65,535 tiles of one pixel it fails before OpenJPEG sees it.
+TEST(BadStreamTest, TileGridsBeyondTheLimitFail) {
+  static const std::uint8_t kSocSiz[] = {0xFF, 0x4F, 0xFF, 0x51};
+  for (const Sample& sample : Samples()) {
+    if (sample.transferSyntax() != 10) continue;
+    const auto declared = ReadCodestreamSize(sample.encoded.data(), sample.encoded.size());
+    ASSERT_TRUE(declared) << sample.name;
+    EXPECT_EQ(declared->width, sample.width) << sample.name;
+    EXPECT_EQ(declared->height, sample.height) << sample.name;
+    EXPECT_EQ(declared->components, sample.components) << sample.name;
+    EXPECT_TRUE(declared->IsPlausible()) << sample.name;
+
+    std::vector<std::uint8_t> damaged = sample.encoded;
+    const auto soc = std::search(damaged.begin(), damaged.end(), std::begin(kSocSiz), std::end(kSocSiz));
+    ASSERT_NE(soc, damaged.end()) << sample.name;
+    const std::uint32_t siz[] = {65535, 1, 0, 0, 1, 1, 0, 0};  // image, offset, tile, tile offset
+    for (int i = 0; i < 8; ++i) Put32(soc + 8 + 4 * i, siz[i]);
+    ImageInfo info;
+    EXPECT_EQ(Jp2kCodecCore().ReadInfo(damaged.data(), damaged.size(), info), kInvalidData) << sample.name;
   }
 }
 

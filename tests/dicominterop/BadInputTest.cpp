@@ -54,6 +54,16 @@ Mutation Overwrite(std::function<size_t(const Layout&)> where, std::vector<uint8
   };
 }
 
+// Overwrites the value of the first explicit-VR element with a short length that has this tag.
+Mutation SetValue(uint16_t group, uint16_t element, std::vector<uint8_t> bytes) {
+  const std::vector<uint8_t> tag = {uint8_t(group), uint8_t(group >> 8), uint8_t(element), uint8_t(element >> 8)};
+  return [tag, bytes](Bytes& b, const Layout&) {
+    auto it = std::search(b.begin(), b.end(), tag.begin(), tag.end());
+    ASSERT_NE(it, b.end());
+    std::copy(bytes.begin(), bytes.end(), it + 8);
+  };
+}
+
 struct Case {
   const char* name;
   const char* base;  // generated slide variant holding one level-0 file
@@ -175,6 +185,8 @@ const Case kCases[] = {
      Outcome::ReadsFail},
     {"delimiter_missing", "jpeg", TruncateAt([](const Bytes& b, const Layout& l) { return Size(b, l) - 8; }),
      Outcome::ReadsFail},
+    // Found by fuzzing: a declared plane count of 2^24 made building the level's planes spin.
+    {"focal_plane_count_huge", "jpeg", SetValue(0x0048, 0x0303, {0, 0, 0, 1}), Outcome::NoCrash},
     {"not_dicom", "jpeg", [](Bytes& b, const Layout&) { b.assign(4096, 'x'); }, Outcome::Skipped},
     {"dicm_marker_then_garbage", "jpeg",
      [](Bytes& b, const Layout&) {

@@ -1,10 +1,13 @@
 // White-box tables for the pure parts of the slide library: pyramid levels, tile grids, the
-// TILED_FULL frame order, DICOM date-times, UUID-form UIDs, CIELab colours, pseudo-colour tables.
+// TILED_FULL frame order, level building from damaged sizes, DICOM date-times, UUID-form UIDs,
+// CIELab colours, pseudo-colour tables, the range checks of metadata integers.
 #include <gtest/gtest.h>
 
+#include "CommonWSIMetadata.h"
 #include "annotations/AnnotationReader.h"
 #include "images/AcquisitionTime.h"
 #include "images/PaletteTables.h"
+#include "pyramid/LevelData.h"
 #include "pyramid/PyramidMath.h"
 
 namespace {
@@ -38,6 +41,29 @@ TEST(PyramidMath, TiledFullOrderIsColumnRowPlanePath) {
     EXPECT_EQ(a.row, r.a.row) << r.frame;
     EXPECT_EQ(a.plane, r.a.plane) << r.frame;
     EXPECT_EQ(a.path, r.a.path) << r.frame;
+  }
+}
+
+// A TILED_FULL level of 3 x 2 tiles and 12 frames: the planes are the ones its frames fall on,
+// whatever count the file declares; a matrix without a tile is refused.
+TEST(LevelBuilder, DeclaredSizesDoNotOutweighTheFrames) {
+  struct Row { uint32_t totalColumns, declaredPlanes; long rc; size_t planes; };
+  const Row rows[] = {{300, 2, DicomInteropDefines::WSI_OK, 2}, {300, 1u << 24, DicomInteropDefines::WSI_OK, 2},
+                      {0, 2, DicomInteropDefines::WSI_E_MALFORMED, 0}};
+  for (const Row& r : rows) {
+    auto info = std::make_shared<InstanceInfo>();
+    info->columns = info->rows = 100;
+    info->totalColumns = r.totalColumns;
+    info->totalRows = 200;
+    info->frameCount = 12;
+    info->focalPlaneCount = r.declaredPlanes;
+    info->tiledFull = true;
+    info->opticalPaths.emplace_back();
+    std::shared_ptr<const LevelData> level;
+    ASSERT_EQ(BuildLevel({info}, false, 0, true, level), r.rc) << r.declaredPlanes;
+    if (r.rc != DicomInteropDefines::WSI_OK) continue;
+    ASSERT_EQ(level->planeZ.size(), r.planes) << r.declaredPlanes;
+    EXPECT_EQ(level->Find(1, 0, 1, 2)->frame, 11u) << r.declaredPlanes;
   }
 }
 
@@ -104,6 +130,38 @@ TEST(PaletteTables, ReducedAndFullTables) {
   EXPECT_EQ(grey[0], 0);
   EXPECT_EQ(PseudoColourTable(none, 1, false, 8).size(), 256u);
   EXPECT_EQ(PseudoColourTable(none, 1, false, 8)[128], 128);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MetadataNumbers, IntegersOutsideTheirRangeAreMalformed) {
+  using namespace DicomInteropDefines;
+  struct Row { const char* text; long signedCode; int32_t signedValue; long unsignedCode; uint32_t unsignedValue; };
+  const Row rows[] = {{"2147483647", WSI_OK, 2147483647, WSI_OK, 2147483647u},
+                      {"2147483648", WSI_E_MALFORMED, 0, WSI_OK, 2147483648u},
+                      {"2147483647.6", WSI_E_MALFORMED, 0, WSI_OK, 2147483648u},
+                      {"-2147483648", WSI_OK, INT32_MIN, WSI_E_MALFORMED, 0},
+                      {"-2147483649", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"4294967295", WSI_E_MALFORMED, 0, WSI_OK, 4294967295u},
+                      {"4294967296", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"2.5", WSI_OK, 3, WSI_OK, 3u},
+                      {"-0.4", WSI_OK, 0, WSI_E_MALFORMED, 0},
+                      {"nan", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"inf", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"x", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0}};
+  for (const Row& r : rows) {
+    CCommonWSIMetadata metadata;
+    metadata.m_values["CompressionFactor"] = r.text;
+    metadata.m_values["OriginalScanmapWidthPixels"] = r.text;
+    int32_t signedValue = 0;
+    uint32_t unsignedValue = 0;
+    EXPECT_EQ(metadata.GetCompressionFactor(&signedValue), r.signedCode) << r.text;
+    EXPECT_EQ(metadata.GetOriginalScanmapWidthPixels(&unsignedValue), r.unsignedCode) << r.text;
+    EXPECT_EQ(signedValue, r.signedValue) << r.text;  // left alone on failure
+    EXPECT_EQ(unsignedValue, r.unsignedValue) << r.text;
+  }
 }
 
 }  // namespace
