@@ -3,6 +3,7 @@
 #include "CommonWSIMetadata.h"
 
 #include <cmath>
+#include <limits>
 
 #include "DicomInteropDefines.h"
 #include "../dataset/TextConversion.h"
@@ -16,23 +17,16 @@ const std::string* Find(const std::map<std::string, std::string>& values, const 
   return it == values.end() ? nullptr : &it->second;
 }
 
-long Get(const std::map<std::string, std::string>& values, const char* key, int32_t* out) {
+// Integers: the number rounded; outside the type's range (or not finite) is malformed.
+template <class Integer>
+long Get(const std::map<std::string, std::string>& values, const char* key, Integer* out) {
   if (!out) return WSI_E_INVALIDARG;
   const std::string* text = Find(values, key);
   if (!text) return WSI_E_NOT_FOUND;
   const auto number = dicominterop::ParseNumber(*text);
-  if (!number || !std::isfinite(*number) || *number < -2147483648.0 || *number > 2147483647.0) return WSI_E_MALFORMED;
-  *out = static_cast<int32_t>(std::lround(*number));
-  return WSI_OK;
-}
-
-long Get(const std::map<std::string, std::string>& values, const char* key, uint32_t* out) {
-  if (!out) return WSI_E_INVALIDARG;
-  const std::string* text = Find(values, key);
-  if (!text) return WSI_E_NOT_FOUND;
-  const auto number = dicominterop::ParseNumber(*text);
-  if (!number || !(*number >= 0 && *number <= 4294967295.0)) return WSI_E_MALFORMED;
-  *out = static_cast<uint32_t>(std::lround(*number));
+  constexpr double kLowest = std::numeric_limits<Integer>::lowest(), kHighest = std::numeric_limits<Integer>::max();
+  if (!number || !(*number >= kLowest && *number <= kHighest)) return WSI_E_MALFORMED;
+  *out = static_cast<Integer>(std::lround(*number));
   return WSI_OK;
 }
 

@@ -1,7 +1,9 @@
 // White-box tables for the pure parts of the slide library: pyramid levels, tile grids, the
-// TILED_FULL frame order, level building from damaged sizes, DICOM date-times, UUID-form UIDs, CIELab colours, pseudo-colour tables.
+// TILED_FULL frame order, level building from damaged sizes, DICOM date-times, UUID-form UIDs,
+// CIELab colours, pseudo-colour tables, the range checks of metadata integers.
 #include <gtest/gtest.h>
 
+#include "CommonWSIMetadata.h"
 #include "annotations/AnnotationReader.h"
 #include "images/AcquisitionTime.h"
 #include "images/PaletteTables.h"
@@ -128,6 +130,38 @@ TEST(PaletteTables, ReducedAndFullTables) {
   EXPECT_EQ(grey[0], 0);
   EXPECT_EQ(PseudoColourTable(none, 1, false, 8).size(), 256u);
   EXPECT_EQ(PseudoColourTable(none, 1, false, 8)[128], 128);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MetadataNumbers, IntegersOutsideTheirRangeAreMalformed) {
+  using namespace DicomInteropDefines;
+  struct Row { const char* text; long signedCode; int32_t signedValue; long unsignedCode; uint32_t unsignedValue; };
+  const Row rows[] = {{"2147483647", WSI_OK, 2147483647, WSI_OK, 2147483647u},
+                      {"2147483648", WSI_E_MALFORMED, 0, WSI_OK, 2147483648u},
+                      {"2147483647.6", WSI_E_MALFORMED, 0, WSI_OK, 2147483648u},
+                      {"-2147483648", WSI_OK, INT32_MIN, WSI_E_MALFORMED, 0},
+                      {"-2147483649", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"4294967295", WSI_E_MALFORMED, 0, WSI_OK, 4294967295u},
+                      {"4294967296", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"2.5", WSI_OK, 3, WSI_OK, 3u},
+                      {"-0.4", WSI_OK, 0, WSI_E_MALFORMED, 0},
+                      {"nan", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"inf", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0},
+                      {"x", WSI_E_MALFORMED, 0, WSI_E_MALFORMED, 0}};
+  for (const Row& r : rows) {
+    CCommonWSIMetadata metadata;
+    metadata.m_values["CompressionFactor"] = r.text;
+    metadata.m_values["OriginalScanmapWidthPixels"] = r.text;
+    int32_t signedValue = 0;
+    uint32_t unsignedValue = 0;
+    EXPECT_EQ(metadata.GetCompressionFactor(&signedValue), r.signedCode) << r.text;
+    EXPECT_EQ(metadata.GetOriginalScanmapWidthPixels(&unsignedValue), r.unsignedCode) << r.text;
+    EXPECT_EQ(signedValue, r.signedValue) << r.text;  // left alone on failure
+    EXPECT_EQ(unsignedValue, r.unsignedValue) << r.text;
+  }
 }
 
 }  // namespace
