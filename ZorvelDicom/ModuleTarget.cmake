@@ -73,6 +73,7 @@ add_library(ZorvelDicomCore OBJECT
   ${_module_dir}/Pipeline/DirectorySourceAgentReadAhead.cpp
   ${_module_dir}/Pipeline/ReadAheadPlanner.cpp
   ${_module_dir}/Pipeline/TileLoader.cpp
+  ${_module_dir}/Pipeline/TileBuffer.cpp
   ${_module_dir}/Pipeline/TileRef.cpp
   ${_module_dir}/Pipeline/ViewpartState.cpp
   ${_module_dir}/Render/RegionRender.cpp

@@ -271,7 +271,7 @@ std::vector<DecodedTileCache::PartitionInfo> DecodedTileCache::Partitions() {
   std::vector<PartitionInfo> result;
   for (const auto& p : tier.partitions) {
     result.push_back({p->tileBytes, p->capacity, p->currentBytes, p->targetBytes, p->clients.size(), p->pins.size(),
-                      p->retired.size()});
+                      p->retired.size(), p->slots.size()});
   }
   return result;
 }

@@ -63,7 +63,7 @@ class DecodedTileCache {
 
   // State of the slab tier, for diagnostics and tests.
   struct PartitionInfo {
-    ULONGLONG tileBytes, capacity, currentBytes, targetBytes, users, pinnedAddresses, retiredSlabs;
+    ULONGLONG tileBytes, capacity, currentBytes, targetBytes, users, pinnedAddresses, retiredSlabs, tiles;
   };
   static std::vector<PartitionInfo> Partitions();
   static ULONGLONG SlabBytes();  // sum of the partitions' current bytes, read without lock

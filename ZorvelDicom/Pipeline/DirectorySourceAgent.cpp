@@ -126,8 +126,8 @@ void DirectorySourceAgent::MainLoop() {
         const bool onlyDeferred = request->IsDone();
         ServeView(request);
         if (onlyDeferred) WaitForWork(true);
-      } else if (m_opensInProgress.load() > 0) {
-        WaitForWork(true);  // read-ahead gives way to a level being opened
+      } else if (m_opensInProgress.load() > 0 || m_viewInFlight) {
+        WaitForWork(true);  // read-ahead gives way to a level being opened and to views being decoded
       } else {
         // Under the state lock: a slide's leaving waits for this step and then cancels the rest.
         std::lock_guard state(m_stateLock);
@@ -136,9 +136,10 @@ void DirectorySourceAgent::MainLoop() {
       continue;
     }
     AttachTo(nullptr);
-    if (ReadAheadStep()) continue;
-    // Read-ahead that gave way to a level being opened looks again after a pause.
-    const bool soon = m_pendingTiles || m_opensInProgress.load() > 0;
+    // Reading ahead while a view's tiles are still decoded would take processor time from them.
+    if (!m_viewInFlight && ReadAheadStep()) continue;
+    // Read-ahead that gave way (to a level being opened, a view being decoded) looks again after a pause.
+    const bool soon = m_pendingTiles || m_viewInFlight || m_opensInProgress.load() > 0;
     if (!soon) m_loader.Drain();  // lets go of the last request's scheduler before sleeping
     WaitForWork(soon);
   }
@@ -177,7 +178,11 @@ std::shared_ptr<ViewpartState> DirectorySourceAgent::TakeIn(bool& stopping) {
   });
   stopping = m_stopping;
   m_pendingTiles = false;
-  for (const auto& request : m_stack) m_pendingTiles = m_pendingTiles || request->HasPending();
+  m_viewInFlight = false;
+  for (const auto& request : m_stack) {
+    m_pendingTiles = m_pendingTiles || request->HasPending();
+    m_viewInFlight = m_viewInFlight || request->kind == ViewpartState::ViewRequest;
+  }
   const auto serving = std::find_if(m_stack.rbegin(), m_stack.rend(), [](const auto& r) {
     return !r->IsDone() || (r->HasPending() && !r->IsFinished());
   });
@@ -213,7 +218,7 @@ void DirectorySourceAgent::LoadTile(const std::shared_ptr<ViewpartState>& reques
   if (s.encodedCache != nullptr) {
     ULONG size = 0;
     HugeCache::EncodedTile data = s.encodedCache->FindTile(s.focus, s.zoomLevel, channel, row, column, size);
-    if (size != HugeCache::kTileNotFound) return TileLoader::Deliver(request, column, row, channel, data, size);
+    if (size != HugeCache::kTileNotFound) return TileLoader::Deliver(request, column, row, channel, data, size, true);
   }
   m_loader.AddRequest(m_readLimit, request, column, row, channel);
 }

@@ -100,6 +100,7 @@ class DirectorySourceAgent final : public Concurrency::agent {
   std::vector<std::shared_ptr<ViewpartState>> m_stack;  // newest last; guarded by the stack lock
   bool m_closed = false;                                // guarded by the stack lock
   bool m_pendingTiles = false;  // a request waits for another's decoding (agent thread only)
+  bool m_viewInFlight = false;  // a view request is not finished yet (agent thread only)
   TileLoader m_loader;
   Concurrency::Scheduler* m_attached = nullptr;  // referenced while attached (agent thread only)
   LONG m_users = 0;

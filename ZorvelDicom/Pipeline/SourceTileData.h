@@ -16,6 +16,8 @@ struct SourceTileData {
   uint64_t size = 0;
   int32_t column = 0, row = 0, channel = 0;
   uint32_t decoderIndex = 0;
+  // Found in the encoded cache: the tile was read before, so it is worth a decoded-cache slot.
+  bool readBefore = false;
   std::shared_ptr<ViewpartState> request;
 };
 

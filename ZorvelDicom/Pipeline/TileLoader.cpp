@@ -91,7 +91,8 @@ void TileLoader::ReadTile(const std::shared_ptr<ViewpartState>& request, int32_t
 }
 
 void TileLoader::Deliver(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row,
-                         int32_t channel, CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data, uint64_t size) {
+                         int32_t channel, CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data, uint64_t size,
+                         bool readBefore) {
   RequestTargets& targets = *request->targets;
   if (data == nullptr || size == 0) {
     Concurrency::send(targets.tileTarget, TileRef(request, column, row, channel, nullptr, 0));
@@ -99,7 +100,7 @@ void TileLoader::Deliver(const std::shared_ptr<ViewpartState>& request, int32_t 
   }
   const uint32_t index = targets.NextDecoder();
   Concurrency::send(targets.decoders[index],
-                    SourceTileData{std::move(data), size, column, row, channel, index, request});
+                    SourceTileData{std::move(data), size, column, row, channel, index, readBefore, request});
 }
 
 }  // namespace Pipeline

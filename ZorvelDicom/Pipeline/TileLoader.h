@@ -42,9 +42,11 @@ class TileLoader {
   void Drain();
 
   static void ReadTile(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row, int32_t channel);
-  // Hands loaded bytes (or none) of a view request's tile on to the request's blocks.
+  // Hands loaded bytes (or none) of a view request's tile on to the request's blocks; readBefore
+  // when they came from the encoded cache.
   static void Deliver(const std::shared_ptr<ViewpartState>& request, int32_t column, int32_t row, int32_t channel,
-                      CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data, uint64_t size);
+                      CDicomInteropBase::DeleteDelegatorPtr<unsigned char> data, uint64_t size,
+                      bool readBefore = false);
 
  private:
   // A task group runs on the scheduler current at its first task: one group per scheduler.

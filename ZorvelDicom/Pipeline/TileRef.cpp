@@ -10,7 +10,7 @@ TileRef::Handle::~Handle() {
 }
 
 TileRef::TileRef(std::shared_ptr<ViewpartState> request, int32_t column, int32_t row, int32_t channel,
-                 std::unique_ptr<uint8_t[]> bytes, uint32_t blockIndex)
+                 TileBuffer bytes, uint32_t blockIndex)
     : m_handle(std::make_shared<Handle>()) {
   m_handle->request = std::move(request);
   m_handle->column = column;

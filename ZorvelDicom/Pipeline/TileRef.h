@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "Pipeline/TileBuffer.h"
+
 namespace HugeCache {
 class DecodedTileCache;
 }
@@ -22,7 +24,7 @@ class TileRef {
   TileRef() = default;
   // A tile with bytes of its own (nullptr: none, the tile is missing or its read failed).
   TileRef(std::shared_ptr<ViewpartState> request, int32_t column, int32_t row, int32_t channel,
-          std::unique_ptr<uint8_t[]> bytes, uint32_t blockIndex);
+          TileBuffer bytes, uint32_t blockIndex);
   // A tile in a slot of the decoded-tile cache, pinned once for this reference.
   TileRef(std::shared_ptr<ViewpartState> request, int32_t column, int32_t row, int32_t channel,
           HugeCache::DecodedTileCache* cache, const uint8_t* slot, uint32_t blockIndex);
@@ -41,7 +43,7 @@ class TileRef {
   struct Handle {
     std::shared_ptr<ViewpartState> request;  // keeps the request alive for TileDone
     int32_t column = 0, row = 0, channel = 0;
-    std::unique_ptr<uint8_t[]> bytes;
+    TileBuffer bytes;
     uint32_t blockIndex = kNothingToPlace;
     HugeCache::DecodedTileCache* cache = nullptr;  // holds the pin of slot
     const uint8_t* slot = nullptr;

@@ -73,9 +73,11 @@ HRESULT RegionRender::Result(HRESULT requestError) const {
 
 // The decoded-cache slot of the tile: found finished, reserved for decoding here, deferred while
 // another request decodes it (nothing to place now; the agent sends it again), or no slot at all.
+// A tile read from the slide for the first time is decoded into a buffer of its own and kept only
+// encoded: a slot is fresh memory, slow to write the first time, and most tiles are viewed once.
 Pipeline::TileRef RegionRender::Decode(const Pipeline::SourceTileData& tile) {
   HugeCache::DecodedTileCache* cache = m_tiles.decodedCache;
-  if (cache == nullptr) return DecodeOwned(tile);
+  if (cache == nullptr || (tile.request->cacheEncoded && !tile.readBefore)) return DecodeOwned(tile);
   const auto& s = tile.request->source;
   unsigned char* slot = nullptr;
   switch (cache->Reserve(s.focus, s.zoomLevel, tile.channel, tile.row, tile.column, slot)) {
@@ -111,10 +113,10 @@ Pipeline::TileRef RegionRender::DecodeIntoSlot(const Pipeline::SourceTileData& t
 
 // Decoded bytes of its own, or none when the tile cannot be decoded (it is then background).
 Pipeline::TileRef RegionRender::DecodeOwned(const Pipeline::SourceTileData& tile) {
-  std::unique_ptr<uint8_t[]> bytes;
+  Pipeline::TileBuffer bytes;
   HRESULT hr = S_OK;
   try {
-    bytes.reset(new uint8_t[static_cast<size_t>(m_tiles.request.tileHeight * m_tiles.tileStride)]);
+    bytes = Pipeline::TakeTileBuffer(static_cast<size_t>(m_tiles.request.tileHeight * m_tiles.tileStride));
     hr = DecodeInto(tile, bytes.get());
   } catch (...) {
     hr = E_OUTOFMEMORY;

@@ -1,170 +1,182 @@
-// GetImage of 1024 x 1024 level-0 regions at seeded random grid-aligned positions, cold (each
-// region once) with 1 and 2 threads (key 50006), warm (one region again), a level-3 region, and
-// plain TurboJPEG decoding of the same source tiles on as many threads: the ratios are the figures.
-#include <KLVComponents.h>
-#include <KLVInterfaces/KLVHostObjects.h>
+// GetImage of 1024 x 1024 regions against plain TurboJPEG decoding of the same source tiles and
+// against OpenSlide's read_region of the same regions on the TIFF of the same tile bytes. Each
+// benchmark alternates the readers region by region (or pair by pair) over regions neither has
+// read before, so that the ratio (other reader's time / GetImage's time) comes from one run under
+// one load. Cold: nothing cached; threads: key 50006 for GetImage, reading threads for the others.
+// Read-ahead is off in the comparisons: between calls it would fill the caches and take processor
+// time from the other reader. WholeSlide renders every level-0 region once, then again, with
+// read-ahead on, and reports resident memory.
 #include <benchmark/benchmark.h>
-#include <objbase.h>
-#include <turbojpeg.h>
 
-#include <algorithm>
+#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <thread>
-#include <vector>
 
-#include "DicomZorvel.h"
+#include "HugeCache/CacheBudgets.h"
+#include "HugeCache/ScatteredCache.h"
+#include "RenderBenchReaders.h"
 
 namespace {
 
-constexpr LONG kGridPerRegion = 4;  // 1024 pixels in 256-pixel grid tiles
-constexpr size_t kRegions = 48;
+using RenderBench::Readers;
+using RenderBench::Region;
+using Clock = std::chrono::steady_clock;
 
-struct Position {
-  LONG x, y;  // first grid tile
-};
+constexpr double kRegionMegapixels = 1024.0 * 1024.0 / 1e6;
 
-struct Fixture {
-  IKLVZorvel3* slide = nullptr;
-  IKLVBitmapImage* bitmap = nullptr;
-  std::vector<Position> positions;                 // seeded random, distinct
-  std::vector<std::vector<std::vector<unsigned char>>> tiles;  // encoded tiles of each region
-  size_t next = 0;
-  bool ready = false;
-
-  Fixture() {
-    ZorvelComponentsRegister();
-    const char* dir = std::getenv("ZORVEL_RENDER_BENCH_SLIDE");
-    const std::u16string path = std::filesystem::path(dir != nullptr ? dir : BENCH_SLIDE_DIR).u16string();
-    if (FAILED(ZorvelCom::CreateComInstance<CDicomZorvel>(nullptr, IID_IKLVZorvel3, reinterpret_cast<void**>(&slide))))
-      return;
-    BSTR name = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-    const HRESULT opened = slide->OpenSlide(name);
-    SysFreeString(name);
-    CoCreateInstance(CLSID_KLVBitmapImage, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVBitmapImage,
-                     reinterpret_cast<void**>(&bitmap));
-    if (FAILED(opened) || bitmap == nullptr) return;
-    ChoosePositions();
-    ready = ReadTiles();
-  }
-
-  // The 1024-pixel regions that lie wholly on level 0, found by probing raw tiles.
-  void ChoosePositions() {
-    LONG columns = 0, rows = 0;
-    while (Exists(columns * kGridPerRegion, 0)) ++columns;
-    while (Exists(0, rows * kGridPerRegion)) ++rows;
-    std::vector<Position> all;
-    for (LONG y = 0; y + 1 < rows; ++y) {
-      for (LONG x = 0; x + 1 < columns; ++x) all.push_back({x * kGridPerRegion, y * kGridPerRegion});
-    }
-    std::shuffle(all.begin(), all.end(), std::mt19937(1));
-    all.resize(std::min(all.size(), kRegions));
-    positions = all;
-  }
-
-  bool Exists(LONG x, LONG y) { return !Raw(x, y).empty(); }
-
-  std::vector<unsigned char> Raw(LONG x, LONG y) {
-    IKLVMemoryBuffer* buffer = nullptr;
-    CoCreateInstance(CLSID_KLVMemoryBuffer, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVMemoryBuffer,
-                     reinterpret_cast<void**>(&buffer));
-    std::vector<unsigned char> bytes;
-    if (buffer != nullptr && SUCCEEDED(slide->GetImageRaw(x, y, 0, 0, 0, nullptr, buffer))) {
-      LONG count = 0;
-      char* data = nullptr;
-      buffer->RemoteGetPtr(&count, &data);
-      if (data != nullptr) bytes.assign(data, data + count);
-      buffer->RemotePassPtr(&count, &data);
-    }
-    if (buffer != nullptr) buffer->Release();
-    return bytes;
-  }
-
-  bool ReadTiles() {
-    for (const Position& p : positions) {
-      auto& region = tiles.emplace_back();
-      for (LONG y = 0; y < kGridPerRegion; ++y) {
-        for (LONG x = 0; x < kGridPerRegion; ++x) region.push_back(Raw(p.x + x, p.y + y));
-      }
-    }
-    return !positions.empty();
-  }
-
-  void SetThreads(ULONGLONG threads) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_UI8;
-    value.ullVal = threads;
-    slide->put_Properties(50006, value);
-  }
-};
-
-Fixture& Get() {
-  static Fixture fixture;
-  return fixture;
+size_t RegionCount() {
+  const char* count = std::getenv("ZORVEL_RENDER_BENCH_REGIONS");
+  return count != nullptr ? std::strtoul(count, nullptr, 10) : 24;
 }
 
-HRESULT Render(Fixture& f, const Position& p, LONG level = 0) {
-  return f.slide->GetImage(p.x, p.y, p.x + kGridPerRegion - 1, p.y + kGridPerRegion - 1, level, 0, 0, 0, f.bitmap);
+Readers& Shared() {
+  static Readers* readers = [] {
+    auto* made = new Readers();
+    if (made->Ready()) made->SetReadAhead(false);
+    return made;
+  }();
+  return *readers;
 }
 
-void GetImageCold(benchmark::State& state) {
-  Fixture& f = Get();
-  if (!f.ready) return state.SkipWithError("no slide");
-  f.SetThreads(static_cast<ULONGLONG>(state.range(0)));
-  for (auto _ : state) {
-    if (Render(f, f.positions[f.next++ % f.positions.size()]) != S_OK) return state.SkipWithError("GetImage failed");
+template <class Read>
+double Seconds(const Read& read) {
+  const auto start = Clock::now();
+  read();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Both readers' rates over the same regions, and how many times faster GetImage was.
+void Report(benchmark::State& state, const char* other, size_t regions, double ours, double theirs) {
+  const double megapixels = static_cast<double>(regions) * kRegionMegapixels;
+  state.counters["getimage_MPps"] = megapixels / ours;
+  state.counters[other] = megapixels / theirs;
+  state.counters["ratio"] = theirs / ours;
+  state.SetIterationTime(ours);
+}
+
+double MiB(ULONGLONG bytes) { return static_cast<double>(bytes) / (1 << 20); }
+
+bool Usable(benchmark::State& state, bool needsOpenSlide) {
+  if (!Shared().Ready()) {
+    state.SkipWithError("no slide");
+    return false;
   }
-  state.SetItemsProcessed(state.iterations() * 1024 * 1024);
+  if (needsOpenSlide && !Shared().HasOpenSlide()) {
+    state.SkipWithError("built without OpenSlide, or no slide.tiff beside the DICOM folder");
+    return false;
+  }
+  return true;
 }
-BENCHMARK(GetImageCold)->Arg(1)->Arg(2)->Iterations(static_cast<int64_t>(kRegions / 2))->UseRealTime();
 
-void GetImageWarm(benchmark::State& state) {
-  Fixture& f = Get();
-  if (!f.ready) return state.SkipWithError("no slide");
-  f.SetThreads(2);
-  Render(f, f.positions[0]);
-  for (auto _ : state) Render(f, f.positions[0]);
-  state.SetItemsProcessed(state.iterations() * 1024 * 1024);
-}
-BENCHMARK(GetImageWarm)->UseRealTime();
-
-void GetImageLevel3(benchmark::State& state) {
-  Fixture& f = Get();
-  if (!f.ready) return state.SkipWithError("no slide");
-  f.SetThreads(2);
-  for (auto _ : state) Render(f, {0, 0}, 3);
-  state.SetItemsProcessed(state.iterations() * 1024 * 1024);
-}
-BENCHMARK(GetImageLevel3)->UseRealTime();
-
-// The 16 tiles of a region decoded by TurboJPEG into B, G, R lines, split over the threads.
-void TurboJpegTiles(benchmark::State& state) {
-  Fixture& f = Get();
-  if (!f.ready) return state.SkipWithError("no slide");
+void ColdVsTurboJpeg(benchmark::State& state) {
+  if (!Usable(state, false)) return;
+  Readers& r = Shared();
   const int threads = static_cast<int>(state.range(0));
-  std::vector<std::vector<unsigned char>> out(static_cast<size_t>(threads), std::vector<unsigned char>(256 * 768));
-  size_t next = 0;
+  r.SetThreads(static_cast<ULONGLONG>(threads));
+  const std::vector<Region> regions = r.TakeFresh(RegionCount());
+  double ours = 0, theirs = 0;
   for (auto _ : state) {
-    const auto& region = f.tiles[next++ % f.tiles.size()];
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-      workers.emplace_back([&, t] {
-        tjhandle handle = tjInitDecompress();
-        for (size_t i = static_cast<size_t>(t); i < region.size(); i += static_cast<size_t>(threads)) {
-          tjDecompress2(handle, region[i].data(), region[i].size(), out[static_cast<size_t>(t)].data(), 256, 768, 256,
-                        TJPF_BGR, 0);
-        }
-        tjDestroy(handle);
-      });
+    for (const Region& region : regions) {
+      bool rendered = false;
+      ours += Seconds([&] { rendered = r.Render(region); });
+      if (!rendered) return state.SkipWithError("GetImage failed");
+      const auto tiles = r.EncodedTiles(region);
+      theirs += Seconds([&] { r.DecodeTiles(tiles, threads); });
     }
-    for (auto& worker : workers) worker.join();
   }
-  state.SetItemsProcessed(state.iterations() * 1024 * 1024);
+  Report(state, "turbojpeg_MPps", regions.size(), ours, theirs);
 }
-BENCHMARK(TurboJpegTiles)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(ColdVsTurboJpeg)->Arg(2)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Pairs of regions: GetImage renders both one after the other, OpenSlide reads them on threads.
+void ColdVsOpenSlide(benchmark::State& state) {
+  if (!Usable(state, true)) return;
+  Readers& r = Shared();
+  const int threads = static_cast<int>(state.range(0));
+  r.SetThreads(static_cast<ULONGLONG>(threads));
+  const std::vector<Region> regions = r.TakeFresh(RegionCount());
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    for (size_t i = 0; i + 1 < regions.size(); i += 2) {
+      const std::vector<Region> pair{regions[i], regions[i + 1]};
+      ours += Seconds([&] { r.Render(pair[0]) && r.Render(pair[1]); });
+      theirs += Seconds([&] { r.ReadOpenSlide(pair, threads); });
+    }
+  }
+  Report(state, "openslide_MPps", regions.size() / 2 * 2, ours, theirs);
+}
+BENCHMARK(ColdVsOpenSlide)->Arg(2)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One region read again and again by both, after two reads each (a tile enters the decoded cache
+// when it is asked for a second time).
+void WarmVsOpenSlide(benchmark::State& state) {
+  if (!Usable(state, true)) return;
+  Readers& r = Shared();
+  r.SetThreads(2);
+  const std::vector<Region> region = r.TakeFresh(1);
+  for (int i = 0; i < 2; ++i) {
+    r.Render(region[0]);
+    r.ReadOpenSlide(region, 1);
+  }
+  double ours = 0, theirs = 0;
+  size_t reads = 0;
+  for (auto _ : state) {
+    for (; reads < 200; ++reads) {
+      ours += Seconds([&] { r.Render(region[0]); });
+      theirs += Seconds([&] { r.ReadOpenSlide(region, 1); });
+    }
+  }
+  Report(state, "openslide_MPps", reads, ours, theirs);
+}
+BENCHMARK(WarmVsOpenSlide)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Every 1024 x 1024 region of level 3, read from level 3 by both, once (cold).
+void Level3VsOpenSlide(benchmark::State& state) {
+  if (!Usable(state, true)) return;
+  Readers& r = Shared();
+  r.SetThreads(2);
+  const std::vector<Region> regions = r.RegionsOf(3);
+  if (regions.empty()) return state.SkipWithError("no level 3");
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    for (const Region& region : regions) {
+      ours += Seconds([&] { r.Render(region); });
+      theirs += Seconds([&] { r.ReadOpenSlide({region}, 1); });
+    }
+  }
+  Report(state, "openslide_MPps", regions.size(), ours, theirs);
+}
+BENCHMARK(Level3VsOpenSlide)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Resident memory (peak since the pass began, MiB) while every level-0 region is rendered, once
+// and then a second time (when tiles enter the decoded cache), against the caches' budgets.
+void WholeSlide(benchmark::State& state) {
+  if (!Usable(state, false)) return;
+  Readers& r = Shared();
+  r.SetThreads(2);
+  r.SetReadAhead(true);
+  const std::vector<Region> regions = r.RegionsOf(0);
+  const HugeCache::CacheBudgets budgets = HugeCache::SplitCacheBudgets(
+      HugeCache::GetAvailableCacheMemory(), HugeCache::StoredCacheSettings(), false);
+  const double before = RenderBench::ResidentMiB();
+  double seconds = 0;
+  for (auto _ : state) {
+    for (int pass = 1; pass <= 2; ++pass) {
+      RenderBench::ResetPeakResident();
+      seconds += Seconds([&] {
+        for (const Region& region : regions) r.Render(region);
+      });
+      const std::string name = "pass" + std::to_string(pass);
+      state.counters[name + "_peak_MiB"] = RenderBench::PeakResidentMiB();
+      state.counters[name + "_overflow_MiB"] = MiB(HugeCache::ScatteredCache<HugeCache::DecodedTile>::TotalBytes());
+      state.counters[name + "_encoded_MiB"] = MiB(HugeCache::ScatteredCache<HugeCache::EncodedTile>::TotalBytes());
+    }
+  }
+  state.counters["before_MiB"] = before;
+  state.counters["budgets_MiB"] = MiB(budgets.decoded + budgets.encoded);
+  state.counters["getimage_MPps"] = 2.0 * static_cast<double>(regions.size()) * kRegionMegapixels / seconds;
+  state.SetIterationTime(seconds);
+}
+BENCHMARK(WholeSlide)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include "Pipeline/SourceAgentHolder.h"
 
+#include "HugeCache/DecodedTileCache.h"
 #include "region_support.h"
 
 namespace render_test {
@@ -120,6 +121,31 @@ TEST(GetImageArgumentsTest, AnswersWithoutTiles) {
   // A focus plane outside the stack is refused rather than read from the extended-focus image.
   const LONG belowStack = (1000 - 5) << 16;
   EXPECT_EQ(slide->GetImage(0, 0, 0, 0, 0, belowStack, belowStack, belowStack, bitmap.Get()), E_INVALIDARG);
+}
+
+size_t DecodedTiles() {
+  size_t tiles = 0;
+  for (const auto& partition : HugeCache::DecodedTileCache::Partitions()) tiles += partition.tiles;
+  return tiles;
+}
+
+// A lossy slide's tile is kept only encoded when it is read from the slide, and enters the decoded
+// cache when it is asked for again; a lossless slide has no encoded cache and files it at once.
+TEST(GetImageCacheTest, DecodedCacheTakesTilesAskedForAgain) {
+  const struct {
+    const char* slide;
+    size_t afterFirst, afterSecond;
+  } cases[] = {{"jpeg", 0, 6}, {"absent", 6, 6}};
+  const Region region{0, 0, 2, 1, 0};
+  for (const auto& c : cases) {
+    Slide slide = OpenSlide(SlidePath(c.slide));
+    ComPtr<IKLVBitmapImage> bitmap = NewBitmap();
+    const size_t before = DecodedTiles();
+    ASSERT_EQ(GetImage(slide.ref.Get(), region, 0, 0, 0, bitmap.Get()), S_OK);
+    EXPECT_EQ(DecodedTiles() - before, c.afterFirst) << c.slide;
+    ASSERT_EQ(GetImage(slide.ref.Get(), region, 0, 0, 0, bitmap.Get()), S_OK);
+    EXPECT_EQ(DecodedTiles() - before, c.afterSecond) << c.slide;
+  }
 }
 
 }  // namespace
