@@ -150,23 +150,41 @@ bool CDicomZorvelImpl::SelectReadyRawLevel(long level, LONG hostFocus, RawTileSo
   return true;
 }
 
-// One encoded tile of channel 0 read by the library straight into the host buffer, which is
-// sized to the tile first: no block of the library's own and no second copy.
-static HRESULT ReadOneRawTile(const RawTileSource& source, long x, long y, IKLVMemoryBuffer* buffer) {
+namespace {
+
+// The host buffer of one raw tile, sized and lent when the library knows the tile's size; a
+// failure of the buffer is kept in hr and gives the read up.
+struct HostTileMemory {
+  IKLVMemoryBuffer* buffer = nullptr;
   KLVMemoryBufferHelper::CKLVMemoryBufferHelper loan;
   WSIEncodedTileRead read;
-  HRESULT hr = LendTileBuffer(source, x, y, buffer, loan, read);
-  if (FAILED(hr)) return hr;
+  HRESULT hr = S_OK;
+
+  static uint8_t* Provide(void* context, uint64_t size) {
+    auto& memory = *static_cast<HostTileMemory*>(context);
+    memory.hr = LendSizedBuffer(size, memory.buffer, memory.loan, memory.read);
+    return SUCCEEDED(memory.hr) ? memory.read.destination : nullptr;
+  }
+};
+
+}  // namespace
+
+// One encoded tile of channel 0 read by the library straight into the host buffer, which is
+// sized to the tile first: one lookup of the tile, no block of the library's own, no second copy.
+static HRESULT ReadOneRawTile(const RawTileSource& source, long x, long y, IKLVMemoryBuffer* buffer) {
+  HostTileMemory memory;
+  memory.buffer = buffer;
+  uint64_t size = 0;
   long errorCode = 0;
   const long result =
-      source.extended
-          ? source.image->ReadEncodedTileFromExtendedFocusInto(read.x, read.y, 0, read.destination, read.capacity,
-                                                               &read.size, nullptr, &errorCode, nullptr)
-          : source.image->ReadEncodedTileInto(source.plane, read.x, read.y, 0, read.destination, read.capacity,
-                                              &read.size, nullptr, &errorCode, nullptr);
+      source.image->ReadEncodedTileProvided(source.extended, source.plane, static_cast<uint32_t>(x),
+                                            static_cast<uint32_t>(y), 0, &HostTileMemory::Provide, &memory, &size,
+                                            &errorCode);
+  if (FAILED(memory.hr)) return memory.hr;
   if (result != 0) return ReportTileRead(1421, result);
   if (errorCode != 0) return ReportTileRead(1423, errorCode);
-  return loan.PassRWPtr(static_cast<LONG>(read.capacity), reinterpret_cast<char*>(read.destination));
+  if (size == 0) return E_INVALIDARG;  // the level does not store the tile
+  return memory.loan.PassRWPtr(static_cast<LONG>(memory.read.capacity), reinterpret_cast<char*>(memory.read.destination));
 }
 
 // Fills the host buffers of a batch in order, a RawTileBatch at a time. A buffer named twice is

@@ -122,6 +122,23 @@ long CWSIZoomImage::ReadEncodedTileFromExtendedFocusInto(uint32_t x, uint32_t y,
   return ReadEncodedTileInto(0, x, y, channel, destination, capacity, size, tileExists, errorCode, errorText);
 }
 
+long CWSIZoomImage::ReadEncodedTileProvided(bool extended, uint32_t plane, uint32_t x, uint32_t y, uint32_t channel,
+                                            TileMemoryProvider provide, void* context, uint64_t* size,
+                                            long* errorCode) const {
+  if (extended && !m_extended) {
+    if (size) *size = 0;
+    return Fail(WSI_E_NOT_OPEN, errorCode, nullptr, u"not an extended-focus image");
+  }
+  return ReadStoredTile(m_level.get(), plane, x, y, channel, size, nullptr, errorCode, nullptr,
+                        [&](const dicominterop::InstanceFrames& frames, uint32_t frame) {
+                          uint64_t length = 0;
+                          if (const long rc = frames.FrameSize(frame, &length); rc != WSI_OK) return rc;
+                          uint8_t* destination = provide ? provide(context, length) : nullptr;
+                          if (!destination) return WSI_E_INVALIDARG;
+                          return frames.ReadFrameInto(frame, destination, length, size);
+                        });
+}
+
 long CWSIZoomImage::ReadEncodedTilesFromExtendedFocusInto(uint32_t channel, WSIEncodedTileRead* tiles,
                                                           size_t count) const {
   if (m_extended) return ReadEncodedTilesInto(0, channel, tiles, count);

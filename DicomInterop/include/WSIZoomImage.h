@@ -72,6 +72,15 @@ class DICOMINTEROP_API CWSIZoomImage : public CWSIImageBase {
                                             uint64_t capacity, uint64_t* size, bool* tileExists,
                                             long* errorCode, std::u16string* errorText) const;
   long ReadEncodedTilesFromExtendedFocusInto(uint32_t channel, WSIEncodedTileRead* tiles, size_t count) const;
+  // Memory for ReadEncodedTileProvided: called once with the tile's byte count, it returns where
+  // to write at least that many bytes, or null to give the read up.
+  using TileMemoryProvider = uint8_t* (*)(void* context, uint64_t size);
+  // One tile read into memory provided once its size is known, with one lookup of the tile (the
+  // size and the read above look it up once each). `extended` reads the extended-focus image
+  // (plane 0; WSI_E_NOT_OPEN on an image not opened so). A tile the level does not store: size 0,
+  // result 0, provide not called. provide giving null: WSI_E_INVALIDARG. Thread-safe, lock-free.
+  long ReadEncodedTileProvided(bool extended, uint32_t plane, uint32_t x, uint32_t y, uint32_t channel,
+                               TileMemoryProvider provide, void* context, uint64_t* size, long* errorCode) const;
 
   // Brightest pseudo colour of a channel (16-bit red, green, blue); false when unknown.
   bool GetMaxPseudoColors(uint32_t channel, uint16_t* red, uint16_t* green, uint16_t* blue) const;

@@ -29,6 +29,11 @@ HRESULT LendTileBuffer(const RawTileSource& source, long x, long y, IKLVMemoryBu
       source.image->GetEncodedTileSize(source.plane, read.x, read.y, 0, &size, nullptr, &errorCode, nullptr);
   if (result != 0) return ReportTileRead(1421, result);
   if (errorCode != 0) return ReportTileRead(1423, errorCode);
+  return LendSizedBuffer(size, buffer, loan, read);
+}
+
+HRESULT LendSizedBuffer(uint64_t size, IKLVMemoryBuffer* buffer, KLVMemoryBufferHelper::CKLVMemoryBufferHelper& loan,
+                        WSIEncodedTileRead& read) {
   if (size == 0 || buffer == nullptr) return E_INVALIDARG;
   if (size > static_cast<uint64_t>(std::numeric_limits<LONG>::max())) return E_OUTOFMEMORY;
   HRESULT hr = buffer->ReCreateWithAlloc(static_cast<LONG>(size));

@@ -27,6 +27,11 @@ struct RawTileSource {
 HRESULT LendTileBuffer(const RawTileSource& source, long x, long y, IKLVMemoryBuffer* buffer,
                        KLVMemoryBufferHelper::CKLVMemoryBufferHelper& loan, WSIEncodedTileRead& read);
 
+// The second half of LendTileBuffer, for a tile of `size` bytes: sizes `buffer` and lends it into
+// read.destination and read.capacity.
+HRESULT LendSizedBuffer(uint64_t size, IKLVMemoryBuffer* buffer, KLVMemoryBufferHelper::CKLVMemoryBufferHelper& loan,
+                        WSIEncodedTileRead& read);
+
 // Logs a failing library result under the tile reader's name; the code as an HRESULT.
 HRESULT ReportTileRead(int line, long result);
 

@@ -4,10 +4,25 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include <oleauto.h>
 
 namespace Components {
+
+// Holds m_busy for its scope; a waiter yields its time slice while another thread holds it.
+class MemoryBuffer::Guard {
+ public:
+  explicit Guard(std::atomic_flag& busy) : m_busy(busy) {
+    while (m_busy.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+  }
+  ~Guard() { m_busy.clear(std::memory_order_release); }
+  Guard(const Guard&) = delete;
+  Guard& operator=(const Guard&) = delete;
+
+ private:
+  std::atomic_flag& m_busy;
+};
 
 void* MemoryBuffer::Find(REFIID riid) {
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IKLVMemoryBuffer) {
@@ -37,23 +52,23 @@ HRESULT MemoryBuffer::Resize(LONG size, bool keepContents) {
 }
 
 HRESULT MemoryBuffer::ReCreateWithAlloc(LONG Size) {
-  std::lock_guard lock(m_mutex);
+  Guard lock(m_busy);
   return Resize(Size, false);
 }
 
 HRESULT MemoryBuffer::ReCreateWithReAlloc(LONG Size) {
-  std::lock_guard lock(m_mutex);
+  Guard lock(m_busy);
   return Resize(Size, true);
 }
 
 HRESULT MemoryBuffer::Destroy() {
-  std::lock_guard lock(m_mutex);
+  Guard lock(m_busy);
   return Resize(0, false);
 }
 
 HRESULT MemoryBuffer::GetSize(LONG* pSize) {
   if (pSize == nullptr) return E_POINTER;
-  std::lock_guard lock(m_mutex);
+  Guard lock(m_busy);
   *pSize = m_size;
   return S_OK;
 }
@@ -61,7 +76,7 @@ HRESULT MemoryBuffer::GetSize(LONG* pSize) {
 // An empty buffer lends nothing: size 0, null pointer, and no loan to hand back.
 HRESULT MemoryBuffer::RemoteGetPtr(LONG* pSize, CHAR** pData) {
   if (pSize == nullptr || pData == nullptr) return E_POINTER;
-  std::lock_guard lock(m_mutex);
+  Guard lock(m_busy);
   *pSize = m_size;
   *pData = m_bytes.get();
   if (m_bytes != nullptr) ++m_loans;
@@ -75,7 +90,7 @@ HRESULT MemoryBuffer::RemoteCancelPtr(LONG* pSize, CHAR** pData) { return TakeBa
 
 HRESULT MemoryBuffer::TakeBack(LONG* pSize, CHAR** pData) {
   if (pSize == nullptr || pData == nullptr) return E_POINTER;
-  std::lock_guard lock(m_mutex);
+  Guard lock(m_busy);
   if (m_loans == 0 || *pData != m_bytes.get() || *pSize != m_size) return E_INVALIDARG;
   --m_loans;
   *pSize = 0;
@@ -85,7 +100,7 @@ HRESULT MemoryBuffer::TakeBack(LONG* pSize, CHAR** pData) {
 
 HRESULT MemoryBuffer::GetRAWArray(SAFEARRAY** Data) {
   if (Data == nullptr) return E_POINTER;
-  std::lock_guard lock(m_mutex);
+  Guard lock(m_busy);
   SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(m_size));
   if (array == nullptr) return E_OUTOFMEMORY;
   void* target = nullptr;
@@ -115,7 +130,7 @@ HRESULT MemoryBuffer::SetRAWArray(SAFEARRAY* Data) {
   HRESULT hr = SafeArrayAccessData(Data, &source);
   if (FAILED(hr)) return hr;
   {
-    std::lock_guard lock(m_mutex);
+    Guard lock(m_busy);
     hr = Resize(count, false);
     if (SUCCEEDED(hr) && count != 0) std::memcpy(m_bytes.get(), source, static_cast<std::size_t>(count));
   }

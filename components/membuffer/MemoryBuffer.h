@@ -1,11 +1,13 @@
 // Memory-buffer class: IKLVMemoryBuffer over one block of bytes that the module fills with encoded
-// tiles. Free-threaded: a mutex guards size and loans; reallocating or destroying while a pointer
-// is lent fails with E_ACCESSDENIED, so a borrower never writes freed memory.
+// tiles. Free-threaded: a spin lock guards size and loans (a raw tile takes it three times, held
+// for a few instructions each, rarely contended: one buffer per host thread is the usual use);
+// reallocating or destroying while a pointer is lent fails with E_ACCESSDENIED, so a borrower
+// never writes freed memory.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include <KLVInterfaces/KLVHostObjects.h>
 #include "com_support/ComObject.h"
@@ -27,10 +29,11 @@ class MemoryBuffer : public AutomationObject<MemoryBuffer, IKLVMemoryBuffer> {
   STDMETHOD(SetRAWArray)(SAFEARRAY* Data) override;
 
  private:
-  HRESULT Resize(LONG size, bool keepContents);  // m_mutex held
+  HRESULT Resize(LONG size, bool keepContents);  // m_busy held
   HRESULT TakeBack(LONG* pSize, CHAR** pData);
 
-  std::mutex m_mutex;                 // guards every field below
+  class Guard;
+  std::atomic_flag m_busy;            // the spin lock; guards every field below
   std::unique_ptr<CHAR[]> m_bytes;    // m_capacity bytes, the first m_size of them in use
   LONG m_size = 0;
   LONG m_capacity = 0;

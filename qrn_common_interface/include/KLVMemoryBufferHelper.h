@@ -1,5 +1,6 @@
 // Borrowing the bytes of a host memory buffer (IKLVMemoryBuffer): get the pointer, write, pass it back.
-// One thread per helper; the host object outlives it. Failures are logged under "KLVMemoryBufferHelper";
+// One thread per helper; the host object outlives it, so the helper takes no reference of its own
+// (the borrow sits on the raw-tile hot path). Failures are logged under "KLVMemoryBufferHelper";
 // Clear (also run by the destructor) passes a held pointer back and cancels anything else.
 #pragma once
 
@@ -20,7 +21,6 @@ class CKLVMemoryBufferHelper {
     if (buffer == nullptr) {
       return SeReportError(kSource, 62, E_INVALIDARG, u"KLVMemoryBufferHelper::CKLVMemoryBufferHelper::GetRWPtr");
     }
-    buffer->AddRef();
     m_buffer = buffer;
     const HRESULT hr = m_buffer->RemoteGetPtr(&m_size, &m_data);
     if (FAILED(hr)) return SeReportError(kSource, 62, hr, u"KLVMemoryBufferHelper::CKLVMemoryBufferHelper::GetRWPtr");
@@ -61,7 +61,6 @@ class CKLVMemoryBufferHelper {
   static constexpr LPCWSTR kSource = u"KLVMemoryBufferHelper";
 
   void Reset() {
-    if (m_buffer != nullptr) m_buffer->Release();
     m_buffer = nullptr;
     m_size = 0;
     m_data = nullptr;

@@ -211,4 +211,58 @@ TEST(BatchReads, ExtendedFocusReadsRefuseANormalImage) {
   EXPECT_EQ(read.result, WSI_E_NOT_OPEN);
 }
 
+// The read into memory provided once the size is known: the provider is asked exactly once, with
+// the tile's size, and only for a stored tile of the right kind of image.
+TEST(BatchReads, ProvidedReadAsksForTheTileSizeOnce) {
+  const std::string dir = GeneratedSlide("batch_small_destination", "--width 768 --height 256 --levels 0 --seed 9");
+  ASSERT_FALSE(dir.empty());
+  long count = 0, result = -1;
+  auto source = OpenSource(dir, &count, &result);
+  CWSIZoomImage image;
+  ASSERT_EQ(image.OpenZoomLevel(source.get(), false, 0, true), WSI_OK);
+  const TileRead expected = ReadTile(image, 0, 1, 0, 0);
+  struct Memory {
+    bool give = true;
+    int asked = 0;
+    uint64_t askedSize = 0;
+    Bytes bytes;
+  };
+  const auto provide = [](void* context, uint64_t size) -> uint8_t* {
+    auto& memory = *static_cast<Memory*>(context);
+    ++memory.asked;
+    memory.askedSize = size;
+    memory.bytes.resize(size);
+    return memory.give ? memory.bytes.data() : nullptr;
+  };
+  struct Case {
+    bool extended;
+    uint32_t x;
+    bool give;
+    long result;
+    int asked;
+  } cases[] = {
+      {false, 1, true, WSI_OK, 1},
+      {false, 1u << 20, true, WSI_E_INVALIDARG, 0},  // outside the level
+      {false, 1, false, WSI_E_INVALIDARG, 1},        // the provider gives the read up
+      {true, 1, true, WSI_E_NOT_OPEN, 0},            // not an extended-focus image
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "extended " << c.extended << " x " << c.x << " give " << c.give);
+    Memory memory;
+    memory.give = c.give;
+    uint64_t size = 7;
+    long errorCode = 0;
+    EXPECT_EQ(image.ReadEncodedTileProvided(c.extended, 0, c.x, 0, 0, provide, &memory, &size, &errorCode), c.result);
+    EXPECT_EQ(errorCode, c.result);
+    EXPECT_EQ(memory.asked, c.asked);
+    if (c.result != WSI_OK) {
+      EXPECT_EQ(size, 0u);
+      continue;
+    }
+    EXPECT_EQ(memory.askedSize, expected.bytes.size());
+    EXPECT_EQ(size, expected.bytes.size());
+    EXPECT_EQ(memory.bytes, expected.bytes);
+  }
+}
+
 }  // namespace
