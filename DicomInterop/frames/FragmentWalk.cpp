@@ -16,6 +16,7 @@ using namespace DicomInteropDefines;
 
 constexpr uint64_t kItemHeader = 8;
 constexpr uint64_t kWalkBlock = 4096;
+constexpr uint64_t kHeaderRead = 64;  // after an item longer than a block: the next header alone
 constexpr uint64_t kReadAhead = uint64_t{64} << 20;
 
 struct Fragment {
@@ -50,6 +51,7 @@ class ItemScanner {
     const size_t at = static_cast<size_t>(offset - m_start);
     if (!reader.ReadHeader(at, m_block.size(), h, true) || GroupOf(h.tag) != 0xfffe) return false;
     startsCodestream = StartsCodestream(m_block.data() + h.value, m_block.size() - h.value);
+    m_lastLength = h.Undefined() ? 0 : h.length;
     h.value += m_start;
     return true;
   }
@@ -60,7 +62,9 @@ class ItemScanner {
       m_file.Prefetch(offset, kReadAhead);
       m_advised = offset + kReadAhead;
     }
-    const uint64_t size = std::min(kWalkBlock, m_file.Size() - offset);
+    // A block holds the headers of several small fragments; after a large one it would hold a
+    // single header among value bytes copied for nothing, so only the header is read.
+    const uint64_t size = std::min(m_lastLength >= kWalkBlock ? kHeaderRead : kWalkBlock, m_file.Size() - offset);
     m_block.resize(size);
     m_start = offset;
     return m_file.ReadAt(offset, size, m_block.data()) == WSI_OK;
@@ -70,6 +74,7 @@ class ItemScanner {
   std::vector<uint8_t> m_block;
   uint64_t m_start = 0;
   uint64_t m_advised = 0;  // end of the range the kernel was asked to read ahead
+  uint64_t m_lastLength = 0;  // value length of the item read last
 };
 
 long WalkFragments(const PixelFile& file, uint64_t offset, std::vector<Fragment>& fragments) {
