@@ -63,8 +63,6 @@ struct ViewpartState {
                                                  bool cacheEncoded);
   // A tile read-ahead request: tiles are read into the encoded cache only.
   static std::shared_ptr<ViewpartState> MakeTilePreload(Source source, bool tiledFull);
-  // A chunk read-ahead request of the slide.
-  static std::shared_ptr<ViewpartState> MakeChunkPreload(CDirectorySource* directorySource);
 
   // The next tile position; the channel to use is currentChannel read before the call.
   void NextTile(int32_t& column, int32_t& row);
