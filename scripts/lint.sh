@@ -29,18 +29,12 @@ ban '\btbb::|<tbb/' 'the platform'\''s concurrency runtime (Concurrency::paralle
     . ':!platform/concurrency'
 ban '(^|[^a-z_:])printf\(|std::cout|std::cerr|fprintf\(std(out|err)' 'a returned error code and the error log' "${library[@]}"
 
-# The slide library's folders are layers: dataset < frames < pyramid < images, annotations < source.
-# A folder includes only folders below it (images and annotations not each other).
-layer_ban() {
-  local folder=$1 above=$2
-  ban "#include \"(\\.\\./)?($above)/" "a lower layer (move the shared part down, or pass a hook from source/)" \
-      "DicomInterop/$folder"
-}
-layer_ban dataset 'frames|pyramid|images|annotations|source'
-layer_ban frames 'pyramid|images|annotations|source'
-layer_ban pyramid 'images|annotations|source'
-layer_ban images 'annotations|source'
-layer_ban annotations 'images|source'
+# The slide library's folders are layers; an include never points to a folder above.
+if ! layers=$(/usr/bin/python3 scripts/slide_library_layers.py includes); then
+  echo "lint: the slide library includes upward; move the shared part down, or pass a hook from source/:"
+  echo "$layers"
+  status=1
+fi
 
 # This code base describes itself; it never refers to an outside description document.
 doc='sp''ec'  # split so that this line does not match itself

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +27,8 @@ namespace fs = std::filesystem;
 constexpr char kMagic[8] = {'Z', 'V', 'F', 'R', 'I', 'D', 'X', '\n'};
 constexpr uint32_t kFormatVersion = 1;
 constexpr const char* kExtension = ".zidx";
+constexpr const char* kTemporaryPrefix = ".index-";
+constexpr auto kAbandonedAfter = std::chrono::hours(1);  // a temporary file no writer still writes
 constexpr uint64_t kSpanBytes = 12;
 constexpr uint64_t kChecksumBytes = 8;
 
@@ -149,7 +152,7 @@ bool ReadWholeFile(const std::string& path, uint64_t limit, std::vector<uint8_t>
 bool WriteAtomically(const std::string& directory, const std::string& path, const std::vector<uint8_t>& bytes) {
   std::error_code ec;
   if (fs::create_directories(directory, ec)) fs::permissions(directory, fs::perms::owner_all, ec);
-  std::string temporary = (fs::path(directory) / ".index-XXXXXX").string();
+  std::string temporary = (fs::path(directory) / (std::string(kTemporaryPrefix) + "XXXXXX")).string();
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) return false;
   size_t written = 0;
@@ -165,7 +168,7 @@ bool WriteAtomically(const std::string& directory, const std::string& path, cons
 }
 
 // Drops the least recently used cache files (loads refresh the modification time) until the
-// total is within the limit.
+// total is within the limit, and temporary files a writer that died left behind.
 void Prune(const IndexCacheSettings& settings) {
   struct Entry {
     fs::path path;
@@ -175,12 +178,15 @@ void Prune(const IndexCacheSettings& settings) {
   std::vector<Entry> entries;
   uint64_t total = 0;
   std::error_code ec;
+  const fs::file_time_type abandoned = fs::file_time_type::clock::now() - kAbandonedAfter;
   for (fs::directory_iterator it(settings.directory, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code entryError;
-    if (it->path().extension() != kExtension || !it->is_regular_file(entryError)) continue;
+    if (!it->is_regular_file(entryError)) continue;
     const uint64_t size = it->file_size(entryError);
     const fs::file_time_type time = it->last_write_time(entryError);
     if (entryError) continue;
+    if (it->path().filename().string().starts_with(kTemporaryPrefix) && time < abandoned) fs::remove(it->path(), entryError);
+    if (it->path().extension() != kExtension) continue;
     entries.push_back({it->path(), time, size});
     total += size;
   }

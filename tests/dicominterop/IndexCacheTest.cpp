@@ -110,6 +110,25 @@ INSTANTIATE_TEST_SUITE_P(Cases, IndexCacheDamage, ::testing::Combine(::testing::
                                   std::to_string(std::get<0>(info.param));
                          });
 
+// A cache file whose key still matches but whose spans are wrong (a file rewritten within the
+// file system's time resolution): each frame's item header, read with the frame, exposes it.
+TEST(IndexCache, WrongSpansUnderAMatchingKeyAreCaughtByTheItemHeaders) {
+  const std::string base = SlideFile(1, 7);
+  ASSERT_FALSE(base.empty());
+  const std::string slide = Scratch("wrong_spans", base);
+  const std::vector<Bytes> expected = slidetest::PydicomFrames(slide);
+  ASSERT_EQ(Frames(slide), expected);
+  const auto info = Read(slide);
+  const PixelFile file(slide);
+  const IndexCacheSettings settings = IndexCacheSettings::FromEnvironment();
+  FrameIndex index;
+  ASSERT_TRUE(LoadCachedIndex(settings, file, *info, info->pixelDataOffset + kPixelDataHeader, index));
+  for (FrameSpan& span : index.spans) span.offset += 2;
+  StoreCachedIndex(settings, file, *info, index);
+  ASSERT_TRUE(CacheMatches(slide));
+  EXPECT_EQ(Frames(slide), expected);
+}
+
 // Off by the switch, or with a cache "directory" that is a file: nothing written, frames right.
 TEST(IndexCache, SwitchedOffOrUnwritableWritesNothing) {
   const std::string base = SlideFile(1, 7);
@@ -126,7 +145,8 @@ TEST(IndexCache, SwitchedOffOrUnwritableWritesNothing) {
   ::unsetenv("ZORVEL_INDEX_CACHE");
 }
 
-TEST(IndexCache, LimitDropsLeastRecentlyUsed) {
+// Beyond the limit the least recently used go first; a dead writer's temporary file goes too.
+TEST(IndexCache, LimitDropsLeastRecentlyUsedAndAbandonedTemporaries) {
   const std::string base = SlideFile(1, 7);
   ASSERT_FALSE(base.empty());
   const std::string slide = Scratch("limit", base);
@@ -140,6 +160,10 @@ TEST(IndexCache, LimitDropsLeastRecentlyUsed) {
   FrameIndex index;
   ASSERT_TRUE(LoadCachedIndex(settings, file, *info, info->pixelDataOffset + kPixelDataHeader, index));
   fs::last_write_time(first, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  const std::string abandoned = settings.directory + "/.index-dead01", writing = settings.directory + "/.index-live01";
+  slidetest::WriteBytes(abandoned, Bytes{1});
+  slidetest::WriteBytes(writing, Bytes{1});
+  fs::last_write_time(abandoned, fs::file_time_type::clock::now() - std::chrono::hours(2));
   std::vector<std::string> written{first};
   for (const char* uid : {"1.2.3.4", "1.2.3.5"}) {
     info->sopInstanceUid = uid;
@@ -147,8 +171,9 @@ TEST(IndexCache, LimitDropsLeastRecentlyUsed) {
     written.push_back(CachedIndexPath(settings, *info));
     fs::last_write_time(written.back(), fs::file_time_type::clock::now() - std::chrono::hours(written.size() == 2 ? 1 : 0));
   }
-  EXPECT_EQ((std::vector<bool>{fs::exists(written[0]), fs::exists(written[1]), fs::exists(written[2])}),
-            (std::vector<bool>{false, true, true}));
+  EXPECT_EQ((std::vector<bool>{fs::exists(written[0]), fs::exists(written[1]), fs::exists(written[2]),
+                               fs::exists(abandoned), fs::exists(writing)}),
+            (std::vector<bool>{false, true, true, false, true}));
 }
 
 }  // namespace
