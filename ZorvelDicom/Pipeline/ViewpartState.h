@@ -54,7 +54,8 @@ struct ViewpartState {
     int32_t zoomLevel = 0;
     int32_t firstChannel = 0, lastChannel = -1;
     int64_t firstColumn = 0, lastColumn = -1, firstRow = 0, lastRow = -1;
-    HugeCache::EncodedTileCache* encodedCache = nullptr;  // the maker's caches (null: none)
+    // The cache clients of the slide the maker started on (null: none); keepAlive holds them.
+    HugeCache::EncodedTileCache* encodedCache = nullptr;
     HugeCache::DecodedTileCache* decodedCache = nullptr;
   };
 
