@@ -1,6 +1,7 @@
 // libFuzzer target: one slide file through the dataset parse, the per-frame positions, the
 // level's tile map and the frame index (offset tables trusted lazily, fragment walk), reading
 // a few frames into a bounded buffer.
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,13 @@
 #include "pyramid/LevelData.h"
 
 using namespace dicominterop;
+
+// Without the sidecar index cache: inputs stay off the disk, and no input's walked index can
+// stand in for another's.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  ::setenv("ZORVEL_INDEX_CACHE", "0", 1);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzFile file(data, size);

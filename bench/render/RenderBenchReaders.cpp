@@ -74,6 +74,7 @@ Readers::Readers() {
   CoCreateInstance(CLSID_KLVBitmapImage, nullptr, CLSCTX_INPROC_SERVER, IID_IKLVBitmapImage,
                    reinterpret_cast<void**>(&m_bitmap));
   m_level0 = RegionsOf(0);
+  for (LONG level : {0, 3}) OpenLevel(level);
 #ifdef ZORVEL_BENCH_OPENSLIDE
   if (std::filesystem::exists(paths.tiff)) {
     openslide_t* slide = openslide_open(paths.tiff.c_str());
@@ -136,6 +137,8 @@ bool Readers::Render(const Region& r) {
   return m_slide->GetImage(r.x, r.y, r.x + kGridPerRegion - 1, r.y + kGridPerRegion - 1, r.level, 0, 0, 0,
                            m_bitmap) == S_OK;
 }
+
+void Readers::OpenLevel(LONG level) { m_slide->GetImage(-1, -1, -1, -1, level, 0, 0, 0, m_bitmap); }
 
 std::vector<unsigned char> Readers::Raw(LONG level, LONG x, LONG y) {
   IKLVMemoryBuffer* buffer = nullptr;

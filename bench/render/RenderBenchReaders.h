@@ -43,6 +43,9 @@ class Readers {
   // Keys 50008 and 50009: chunk and tile read-ahead between calls (on by default).
   void SetReadAhead(bool on);
   bool Render(const Region& region);
+  // A tile left of the slide at that level: the level is opened for rendering and no tile is read,
+  // as OpenSlide opens every level before its first read.
+  void OpenLevel(LONG level);
   // The region's encoded tiles decoded into B, G, R lines by TurboJPEG on threads threads.
   void DecodeTiles(const std::vector<std::vector<unsigned char>>& tiles, int threads);
   std::vector<std::vector<unsigned char>> EncodedTiles(const Region& region);
