@@ -48,6 +48,7 @@ struct RawReportLines {
 //   pair for each opened slide and ForgetSlideData drops the object's reference. A call that files
 //   or looks up tiles takes a copy of the handle under m_csSlide, so its keys carry the client
 //   number of the slide it started on even when another thread opens another slide meanwhile.
+//   Its last holder retires it; OpenSlide, CloseSlide and FinalRelease destroy retired ones.
 // - m_strSlidePath is written with both the open/close mutex and m_csSlide held, so either lock
 //   is enough to read it. m_bSlideOpen is read and written only under the open/close mutex.
 // - Fields read without any lock are atomic: the option flags set by put_Properties,

@@ -186,7 +186,7 @@ HRESULT CDicomZorvelImpl::InitSlideData() {
   HRESULT hr = ComputeTileStride(m_pCurrentZoomImage->IsUnmixedBrightfield());
   if (FAILED(hr)) return hr;
   // A new pair: requests of the slide opened before keep filing under that slide's number.
-  auto caches = std::make_shared<HugeCache::SlideCacheClients>();
+  auto caches = HugeCache::SlideCacheClients::Make();
   caches->encoded.Register(m_strSlidePath);
   HugeCache::EncodedTileCache::SetBudget(encodedBudget);
   hr = caches->decoded.Init(m_strSlidePath, static_cast<ULONGLONG>(m_tileHeight) * static_cast<ULONGLONG>(m_tileStride),

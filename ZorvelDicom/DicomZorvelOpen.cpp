@@ -70,6 +70,11 @@ HRESULT CDicomZorvelImpl::FinalConstruct() {
 
 void CDicomZorvelImpl::FinalRelease() {
   const HRESULT hr = CloseSlide();
+  {
+    std::lock_guard slide(m_csSlide);
+    m_caches.reset();
+  }
+  HugeCache::SlideCacheClients::DestroyRetired();
   LiveObjectRegistry::Instance().Erase(this);
   if (FAILED(hr)) Report(66, hr, u"CDicomZorvelImpl::FinalRelease");
 }
@@ -77,6 +82,7 @@ void CDicomZorvelImpl::FinalRelease() {
 // The open/close mutex is held from the closing of the previous slide to the binding of the new
 // path, so no other opening or closing of this object runs in between.
 STDMETHODIMP CDicomZorvelImpl::OpenSlide(BSTR SlideName) {
+  HugeCache::SlideCacheClients::DestroyRetired();
   std::lock_guard openClose(OpenCloseMutex());
   // A source bound in the synchronous mode is released too, so the new path gets its own.
   if (m_bSlideOpen || HasDirectorySource()) {
@@ -132,8 +138,13 @@ HRESULT CDicomZorvelImpl::ForgetSlideData(std::u16string path) {
 }
 
 HRESULT CDicomZorvelImpl::CloseSlide() {
-  std::lock_guard openClose(OpenCloseMutex());
-  return CloseSlideLocked();
+  HRESULT hr = S_OK;
+  {
+    std::lock_guard openClose(OpenCloseMutex());
+    hr = CloseSlideLocked();
+  }
+  HugeCache::SlideCacheClients::DestroyRetired();
+  return hr;
 }
 
 // The open/close mutex held.

@@ -29,6 +29,7 @@ add_library(ZorvelDicomHugeCache STATIC
   ${_module_dir}/HugeCache/Slab.cpp
   ${_module_dir}/HugeCache/ScatteredCache.cpp
   ${_module_dir}/HugeCache/EncodedTileCache.cpp
+  ${_module_dir}/HugeCache/SlideCacheClients.cpp
   ${_module_dir}/HugeCache/ScatteredDecodedCache.cpp
   ${_module_dir}/HugeCache/SlabPartition.cpp
   ${_module_dir}/HugeCache/DecodedTileCache.cpp

@@ -95,7 +95,9 @@ std::vector<double> Measurements(const Dataset& group, size_t count) {
 
 uint32_t GroupColour(const Dataset& group) {
   const std::vector<double> lab = attr::Numbers(group, Tag(0x0062, 0x000d));
-  if (lab.size() < 3) return 0x00ffff00;  // yellow when no display colour is recommended
+  // Yellow when no display colour is recommended, or when a value does not fit 16 bits (damage).
+  const auto fits = [](double v) { return v >= 0 && v <= 65535; };  // false for NaN
+  if (lab.size() < 3 || !std::all_of(lab.begin(), lab.begin() + 3, fits)) return 0x00ffff00;
   return CieLabToRgb(static_cast<uint16_t>(lab[0]), static_cast<uint16_t>(lab[1]), static_cast<uint16_t>(lab[2]));
 }
 

@@ -56,7 +56,13 @@ PaletteLut ReadPalette(const Dataset& path) {
   attr::FirstItem item(path, tags::kPaletteLutSequence);
   const Dataset& ds = item ? *item : path;  // the descriptors may also sit in the path item
   const std::vector<double> descriptor = attr::Numbers(ds, tags::kPaletteDescriptor);
-  if (descriptor.size() < 3) return lut;
+  // Entry count and first mapped value are 16-bit (signed or not), bits at most 16; anything else
+  // is damage, and converting it to an integer would be undefined.
+  const auto within = [](double v, double low, double high) { return v >= low && v <= high; };  // false for NaN
+  if (descriptor.size() < 3 || !within(descriptor[0], -32768, 65535) || !within(descriptor[1], -32768, 65535) ||
+      !within(descriptor[2], 0, 16)) {
+    return lut;
+  }
   lut.entryCount = descriptor[0] <= 0 ? 65536u : static_cast<uint32_t>(descriptor[0]);
   lut.firstMapped = static_cast<int32_t>(descriptor[1]);
   const uint32_t bits = static_cast<uint32_t>(descriptor[2]);

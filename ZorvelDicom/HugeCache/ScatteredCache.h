@@ -48,7 +48,6 @@ class ScatteredCache {
   // One user less; the last user of a path removes the path's tiles. Nothing when not registered
   // or when Clear ran since registering.
   void Unregister();
-  bool IsRegistered() const { return m_registered; }
   LONGLONG ClientNumber() const { return m_number; }
   const std::u16string& Path() const { return m_path; }
 

@@ -20,7 +20,8 @@ struct SlideRecord {
   int32_t firstChannel = 0, lastChannel = 0;
   const CWSIZoomImage* zoomImage = nullptr;  // the viewed level; kept alive by keepAlive
   std::shared_ptr<const void> keepAlive;
-  HugeCache::EncodedTileCache* encodedCache = nullptr;  // of the object that viewed last
+  // The viewed slide's cache clients (of the object that viewed last); keepAlive holds them.
+  HugeCache::EncodedTileCache* encodedCache = nullptr;
   HugeCache::DecodedTileCache* decodedCache = nullptr;
   LevelGrid grid;                           // of the viewed level
   int32_t planes = 1;

@@ -58,12 +58,6 @@ std::shared_ptr<ViewpartState> ViewpartState::MakeTilePreload(Source source, boo
   return request;
 }
 
-std::shared_ptr<ViewpartState> ViewpartState::MakeChunkPreload(CDirectorySource* directorySource) {
-  std::shared_ptr<ViewpartState> request(new ViewpartState(ChunkPreload));
-  request->source.directorySource = directorySource;
-  return request;
-}
-
 void ViewpartState::StartCursor() {
   currentChannel = source.firstChannel;
   currentColumn = source.firstColumn;

@@ -54,7 +54,8 @@ struct ViewpartState {
     int32_t zoomLevel = 0;
     int32_t firstChannel = 0, lastChannel = -1;
     int64_t firstColumn = 0, lastColumn = -1, firstRow = 0, lastRow = -1;
-    HugeCache::EncodedTileCache* encodedCache = nullptr;  // the maker's caches (null: none)
+    // The cache clients of the slide the maker started on (null: none); keepAlive holds them.
+    HugeCache::EncodedTileCache* encodedCache = nullptr;
     HugeCache::DecodedTileCache* decodedCache = nullptr;
   };
 
@@ -63,8 +64,6 @@ struct ViewpartState {
                                                  bool cacheEncoded);
   // A tile read-ahead request: tiles are read into the encoded cache only.
   static std::shared_ptr<ViewpartState> MakeTilePreload(Source source, bool tiledFull);
-  // A chunk read-ahead request of the slide.
-  static std::shared_ptr<ViewpartState> MakeChunkPreload(CDirectorySource* directorySource);
 
   // The next tile position; the channel to use is currentChannel read before the call.
   void NextTile(int32_t& column, int32_t& row);

@@ -3,6 +3,7 @@
 // directory search, closing and read-ahead.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -245,6 +246,31 @@ TEST(SlideContent, ThreeDimensionalAnnotations) {
   EXPECT_EQ(copy.Close(), WSI_OK);
   EXPECT_FALSE(copy.IsReal3D());
   EXPECT_TRUE(annotations.IsReal3D());
+}
+
+// Found by fuzzing: a display colour stored as signed values (-30454 ...) was cast to 16 bits
+// unchecked. A colour that does not fit is no colour: the group gets the default yellow.
+TEST(SlideContent, DisplayColourOutsideSixteenBitsIsTheDefault) {
+  const std::string base = GeneratedSlide("annotations_2d", "--width 512 --height 512 --levels 0 --annotations 2d");
+  ASSERT_FALSE(base.empty());
+  const std::string dir = ScratchDir("annotations_signed_colour");
+  using std::filesystem::copy_options;
+  std::filesystem::copy(base, dir, copy_options::recursive | copy_options::overwrite_existing);
+  Bytes file = ReadBytes(dir + "/annotations_2d.dcm");
+  const uint8_t colour[] = {0x62, 0x00, 0x0d, 0x00, 'U', 'S', 6, 0};
+  auto it = std::search(file.begin(), file.end(), std::begin(colour), std::end(colour));
+  ASSERT_NE(it, file.end());
+  const uint8_t signedColour[] = {'S', 'S', 6, 0, 0x8a, 0x88, 0x8a, 0x88, 0x8a, 0x88};
+  std::copy(std::begin(signedColour), std::end(signedColour), it + 4);
+  WriteBytes(dir + "/annotations_2d.dcm", file);
+  long count = 0, result = 0;
+  auto source = OpenSource(dir, &count, &result);
+  CWSIAnnotations annotations;
+  ASSERT_EQ(source->GetAnnotationInstance(&annotations), WSI_OK);
+  AnnotationColumns c;
+  ASSERT_EQ(c.Read(annotations), WSI_OK);
+  ASSERT_FALSE(c.colours.empty());
+  EXPECT_EQ(c.colours.front(), 0xffff00u);
 }
 
 TEST(SlideContent, SearchFlagFindsSlidesInSubdirectoriesAndCountsPyramids) {
