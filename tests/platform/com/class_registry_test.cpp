@@ -3,6 +3,7 @@
 // the built-in global interface table and per-thread initialisation.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -48,8 +49,9 @@ class TestFactory final : public IClassFactory {
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
   int tag_;
-  IUnknown* lastOuter = nullptr;
-  int created = 0;
+  // Written by CreateInstance, which threads call at once.
+  std::atomic<IUnknown*> lastOuter{nullptr};
+  std::atomic<int> created{0};
 
  private:
   std::atomic<ULONG> refs_{1};
@@ -72,7 +74,7 @@ TEST(ClassRegistry, CreatesThroughTheRegisteredFactoryUntilRevoked) {
   ASSERT_EQ(Create(kTestClass, &object), S_OK);
   ASSERT_NE(object, nullptr);
   object->Release();
-  EXPECT_EQ(factory->created, 1);
+  EXPECT_EQ(factory->created.load(), 1);
   EXPECT_EQ(Create(kOtherClass, &object), REGDB_E_CLASSNOTREG);
   EXPECT_EQ(object, nullptr);
   EXPECT_EQ(CoCreateInstance(kTestClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown, reinterpret_cast<void**>(&object)),
@@ -133,7 +135,7 @@ TEST(ClassRegistry, OuterUnknownReachesTheFactory) {
   CountedObject outer;
   IUnknown* inner = nullptr;
   ASSERT_EQ(Create(kTestClass, &inner, &outer), S_OK);
-  EXPECT_EQ(factory->lastOuter, &outer);
+  EXPECT_EQ(factory->lastOuter.load(), &outer);
   inner->Release();
   void* wrong = nullptr;
   EXPECT_EQ(CoCreateInstance(kTestClass, &outer, CLSCTX_INPROC_SERVER, IID_IClassFactory, &wrong),
@@ -163,7 +165,7 @@ TEST(ClassRegistry, ConcurrentRegistrationAndCreation) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(failures, 0);
-  EXPECT_EQ(factory->created, 800);
+  EXPECT_EQ(factory->created.load(), 800);
   factory->Release();
 }
 
