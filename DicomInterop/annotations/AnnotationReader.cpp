@@ -46,7 +46,7 @@ std::vector<double> Coordinates(const Dataset& group) {
   std::vector<double> values;
   if (!doubles.empty()) {
     values.resize(doubles.size() / 8);
-    std::memcpy(values.data(), doubles.data(), values.size() * 8);
+    if (!values.empty()) std::memcpy(values.data(), doubles.data(), values.size() * 8);
     return values;
   }
   const std::vector<uint8_t> floats = attr::Bytes(group, Tag(0x0066, 0x0016));

@@ -39,7 +39,7 @@ void ReadSharedGroups(const Dataset& ds, InstanceInfo& info) {
 std::vector<uint16_t> PaletteEntries(const Dataset& ds, uint32_t data, uint32_t count, uint32_t bits) {
   const std::vector<uint8_t> bytes = attr::Bytes(ds, data);
   std::vector<uint16_t> entries;
-  if (bytes.size() >= 2 * size_t{count}) {
+  if (count > 0 && bytes.size() >= 2 * size_t{count}) {
     entries.resize(count);
     std::memcpy(entries.data(), bytes.data(), 2 * size_t{count});
     if (bits == 8) {
