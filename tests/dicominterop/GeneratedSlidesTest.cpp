@@ -159,16 +159,24 @@ INSTANTIATE_TEST_SUITE_P(Generator, GeneratedSlides, ::testing::ValuesIn(kVarian
 
 namespace {
 
+// Level 0 of a small generated slide of three tiles, opened for the batch-read tests.
+class BatchReads : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string dir = GeneratedSlide("batch_small_destination", "--width 768 --height 256 --levels 0 --seed 9");
+    ASSERT_FALSE(dir.empty());
+    long count = 0, result = -1;
+    source = OpenSource(dir, &count, &result);
+    ASSERT_EQ(result, WSI_OK);
+    ASSERT_EQ(image.OpenZoomLevel(source.get(), false, 0, true), WSI_OK);
+  }
+  std::unique_ptr<CDirectorySource> source;
+  CWSIZoomImage image;
+};
+
 // A destination one byte short fails that entry alone and is not written past; its neighbours
 // in the same joined read are still read.
-TEST(BatchReads, DestinationTooSmallFailsOnlyItsEntry) {
-  const std::string dir = GeneratedSlide("batch_small_destination", "--width 768 --height 256 --levels 0 --seed 9");
-  ASSERT_FALSE(dir.empty());
-  long count = 0, result = -1;
-  auto source = OpenSource(dir, &count, &result);
-  ASSERT_EQ(result, WSI_OK);
-  CWSIZoomImage image;
-  ASSERT_EQ(image.OpenZoomLevel(source.get(), false, 0, true), WSI_OK);
+TEST_F(BatchReads, DestinationTooSmallFailsOnlyItsEntry) {
   WSIEncodedTileRead reads[3];
   std::vector<Bytes> buffers(3);
   for (uint32_t x = 0; x < 3; ++x) {
@@ -192,13 +200,7 @@ TEST(BatchReads, DestinationTooSmallFailsOnlyItsEntry) {
 }
 
 // The extended-focus reads into caller memory refuse an image of the normal focus stack.
-TEST(BatchReads, ExtendedFocusReadsRefuseANormalImage) {
-  const std::string dir = GeneratedSlide("batch_small_destination", "--width 768 --height 256 --levels 0 --seed 9");
-  ASSERT_FALSE(dir.empty());
-  long count = 0, result = -1;
-  auto source = OpenSource(dir, &count, &result);
-  CWSIZoomImage image;
-  ASSERT_EQ(image.OpenZoomLevel(source.get(), false, 0, true), WSI_OK);
+TEST_F(BatchReads, ExtendedFocusReadsRefuseANormalImage) {
   uint8_t byte = 0;
   uint64_t size = 1;
   long errorCode = 0;
@@ -213,13 +215,7 @@ TEST(BatchReads, ExtendedFocusReadsRefuseANormalImage) {
 
 // The read into memory provided once the size is known: the provider is asked exactly once, with
 // the tile's size, and only for a stored tile of the right kind of image.
-TEST(BatchReads, ProvidedReadAsksForTheTileSizeOnce) {
-  const std::string dir = GeneratedSlide("batch_small_destination", "--width 768 --height 256 --levels 0 --seed 9");
-  ASSERT_FALSE(dir.empty());
-  long count = 0, result = -1;
-  auto source = OpenSource(dir, &count, &result);
-  CWSIZoomImage image;
-  ASSERT_EQ(image.OpenZoomLevel(source.get(), false, 0, true), WSI_OK);
+TEST_F(BatchReads, ProvidedReadAsksForTheTileSizeOnce) {
   const TileRead expected = ReadTile(image, 0, 1, 0, 0);
   struct Memory {
     bool give = true;
