@@ -25,13 +25,7 @@ constexpr size_t kIdleBitmaps = 4;
 
 const CallResult kClosed{E_UNEXPECTED, "slide is closed"};
 
-struct VariantHolder {
-  VARIANT value;
-  VariantHolder() { VariantInit(&value); }
-  ~VariantHolder() { VariantClear(&value); }
-  VariantHolder(const VariantHolder&) = delete;
-  VariantHolder& operator=(const VariantHolder&) = delete;
-};
+using zorvel_cli::VariantHolder;
 
 CallResult Failed(HRESULT hr, std::string call) { return {hr, std::move(call)}; }
 

@@ -10,15 +10,6 @@
 namespace zorvel_cli {
 namespace {
 
-// Owns a VARIANT for the length of one call.
-struct VariantHolder {
-  VARIANT value;
-  VariantHolder() { VariantInit(&value); }
-  ~VariantHolder() { VariantClear(&value); }
-  VariantHolder(const VariantHolder&) = delete;
-  VariantHolder& operator=(const VariantHolder&) = delete;
-};
-
 HRESULT ArrayBounds(const VARIANT& array, VARTYPE elementType, LONG& lower, LONG& upper) {
   if (array.vt != (VT_ARRAY | elementType) || array.parray == nullptr) return E_UNEXPECTED;
   HRESULT hr = SafeArrayGetLBound(array.parray, 1, &lower);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <oaidl.h>
+#include <oleauto.h>
 
 namespace zorvel_cli {
 
@@ -14,6 +15,15 @@ struct VariantText {
 };
 
 VariantText FormatVariant(const VARIANT& value);
+
+// Owns a VARIANT for the length of one call.
+struct VariantHolder {
+  VARIANT value;
+  VariantHolder() { VariantInit(&value); }
+  ~VariantHolder() { VariantClear(&value); }
+  VariantHolder(const VariantHolder&) = delete;
+  VariantHolder& operator=(const VariantHolder&) = delete;
+};
 
 // Shortest decimal text that reads back as exactly the same double.
 std::string FormatDouble(double value);
