@@ -81,7 +81,9 @@ class SlidePropertiesTest : public testing::Test {
     const auto value = Typed(slide, tag, type);
     return type == VT_DATE ? value->variant.date : value->variant.dblVal;
   }
-  static bool Bool(IKLVZorvel* slide, LONG tag) { return Typed(slide, tag, VT_BOOL)->variant.boolVal == VARIANT_TRUE; }
+  static bool Bool(IKLVZorvel* slide, LONG tag) {
+    return Typed(slide, tag, VT_BOOL)->variant.boolVal == VARIANT_TRUE;
+  }
 };
 
 // The common test slide: every private metadata value, a label, three levels.
