@@ -176,11 +176,8 @@ TEST(CliTileTest, DecodedTileIsAPngOfTheFramesPixels) {
   ASSERT_NE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr), 0) << png.message;
   EXPECT_EQ(png.width, 256u);
   EXPECT_EQ(png.height, 256u);
-  const std::string expected = ReadFile(Reference("0", "3", "2", ".rgb"));
-  ASSERT_EQ(expected.size(), pixels.size());
-  size_t far = 0;
-  for (size_t i = 0; i < pixels.size(); ++i) far += std::abs(pixels[i] - static_cast<unsigned char>(expected[i])) > 3;
-  EXPECT_EQ(far, 0u) << "samples differing by more than 3 from the reference decoder";
+  EXPECT_EQ(FarSamples(pixels, ReadFile(Reference("0", "3", "2", ".rgb"))), 0u)
+      << "samples differing by more than 3 from the reference decoder";
 }
 
 TEST(CliRealFilesTest, PropsAndInfoOfEveryRealSlide) {
