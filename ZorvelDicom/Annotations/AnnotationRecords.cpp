@@ -87,23 +87,20 @@ std::vector<double> ReportedPoints(const FlagRecord& record) {
 
 }  // namespace
 
-HRESULT LoadFlagRecords(const CWSIAnnotations& source, std::vector<FlagRecord>& records) {
+namespace {
+
+// Reads the annotation columns once and keeps the rows `take` turns into records (a row it skips
+// returns false). Any failure leaves `records` empty.
+template <typename Record, typename Take>
+HRESULT LoadRecords(const CWSIAnnotations& source, std::vector<Record>& records, Take take) {
   try {
     records.clear();
     Columns columns;
     size_t count = 0;
     if (FAILED(columns.Read(source, count))) return E_FAIL;
     for (size_t i = 0; i < count; ++i) {
-      if (columns.kinds[i] == kTmaMarker) continue;
-      FlagRecord record;
-      record.hasIdentifier = columns.hasIdentifier[i];
-      record.identifier = record.hasIdentifier ? columns.identifiers[i] : NewIdentifier();
-      record.kind = columns.kinds[i];
-      record.colour = SwapRedAndBlue(columns.colours[i]);
-      record.caption = std::move(columns.captions[i]);
-      record.description = std::move(columns.descriptions[i]);
-      record.points = std::move(columns.points[i]);
-      records.push_back(std::move(record));
+      Record record;
+      if (take(columns, i, record)) records.push_back(std::move(record));
     }
     return S_OK;
   } catch (...) {
@@ -112,23 +109,29 @@ HRESULT LoadFlagRecords(const CWSIAnnotations& source, std::vector<FlagRecord>& 
   }
 }
 
+}  // namespace
+
+HRESULT LoadFlagRecords(const CWSIAnnotations& source, std::vector<FlagRecord>& records) {
+  return LoadRecords(source, records, [](Columns& columns, size_t i, FlagRecord& record) {
+    if (columns.kinds[i] == kTmaMarker) return false;
+    record.hasIdentifier = columns.hasIdentifier[i];
+    record.identifier = record.hasIdentifier ? columns.identifiers[i] : NewIdentifier();
+    record.kind = columns.kinds[i];
+    record.colour = SwapRedAndBlue(columns.colours[i]);
+    record.caption = std::move(columns.captions[i]);
+    record.description = std::move(columns.descriptions[i]);
+    record.points = std::move(columns.points[i]);
+    return true;
+  });
+}
+
 HRESULT LoadTmaRecords(const CWSIAnnotations& source, std::vector<TmaRecord>& records) {
-  try {
-    records.clear();
-    Columns columns;
-    size_t count = 0;
-    if (FAILED(columns.Read(source, count))) return E_FAIL;
-    for (size_t i = 0; i < count; ++i) {
-      if (columns.kinds[i] != kTmaMarker) continue;
-      records.push_back({std::move(columns.identifiers[i]), SwapRedAndBlue(columns.colours[i]),
-                         std::move(columns.captions[i]), std::move(columns.descriptions[i]),
-                         std::move(columns.points[i])});
-    }
-    return S_OK;
-  } catch (...) {
-    records.clear();
-    return E_FAIL;
-  }
+  return LoadRecords(source, records, [](Columns& columns, size_t i, TmaRecord& record) {
+    if (columns.kinds[i] != kTmaMarker) return false;
+    record = {std::move(columns.identifiers[i]), SwapRedAndBlue(columns.colours[i]), std::move(columns.captions[i]),
+              std::move(columns.descriptions[i]), std::move(columns.points[i])};
+    return true;
+  });
 }
 
 uint32_t SwapRedAndBlue(uint32_t colour) {
