@@ -201,7 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<UsageCase>& info) { return info.param.name; });
 
 TEST(RenderHelpTest, EveryCommandDescribesItself) {
-  for (const char* command : {"render", "thumbnail", "image", "channels", "annotations", "bench", "serve"}) {
+  for (const char* command :
+       {"info", "props", "prop", "tile", "render", "thumbnail", "image", "channels", "annotations", "bench", "serve"}) {
     const RunResult result = RunZorvel({command, "--help"});
     EXPECT_EQ(result.code, 0) << command;
     EXPECT_EQ(result.out.rfind(std::string("Usage: zorvel ") + command, 0), 0u) << result.out;

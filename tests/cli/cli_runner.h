@@ -69,6 +69,13 @@ inline std::filesystem::path MakeSlide(const std::string& name, const std::strin
   return std::system(command.c_str()) == 0 ? dir : std::filesystem::path();
 }
 
+// Samples of `a` and `b` that differ by more than two JPEG decoders may (everything on a size mismatch).
+inline size_t FarSamples(const std::vector<unsigned char>& a, const std::string& b) {
+  size_t far = a.size() == b.size() ? 0 : a.size() + b.size();
+  for (size_t i = 0; far == 0 && i < a.size(); ++i) far += std::abs(a[i] - static_cast<unsigned char>(b[i])) > 3;
+  return far;
+}
+
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

@@ -3,8 +3,6 @@
 // lines and JSON, and a missing label failing with the call that says so.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "cli_runner.h"
 #include "png_reading.h"
 
@@ -17,13 +15,6 @@ std::string Labelled() {
 }
 
 std::string Unlabelled() { return MakeSlide("unlabelled", "--width 512 --height 512").string(); }
-
-// Samples of `a` and `b` that differ by more than the two JPEG decoders may.
-size_t FarSamples(const std::vector<unsigned char>& a, const std::string& b) {
-  size_t far = a.size() == b.size() ? 0 : a.size() + b.size();
-  for (size_t i = 0; far == 0 && i < a.size(); ++i) far += std::abs(a[i] - static_cast<unsigned char>(b[i])) > 3;
-  return far;
-}
 
 TEST(ImageTest, SingleImagesAreTheStoredPictures) {
   const std::string slide = Labelled();

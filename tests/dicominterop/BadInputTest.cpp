@@ -79,7 +79,6 @@ const char* BaseOptions(const std::string& base) {
   return "--width 512 --height 512 --levels 0 --seed 5";
 }
 
-// Opens the mutated slide and reads every tile; returns how many reads failed (-1: skipped).
 // The whole level once more in one batch read: each entry must end as its own read did.
 void ExpectBatchReadAgrees(const CWSIZoomImage& level, const std::vector<WSIEncodedTileRead>& positions,
                            const std::vector<TileRead>& single) {
@@ -101,6 +100,7 @@ void ExpectBatchReadAgrees(const CWSIZoomImage& level, const std::vector<WSIEnco
   }
 }
 
+// Opens the mutated slide and reads every tile; returns how many reads failed (-1: skipped).
 int ReadEverything(const std::string& dir) {
   long count = -1, result = -1;
   auto source = OpenSource(dir, &count, &result);

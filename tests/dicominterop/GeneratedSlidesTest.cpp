@@ -155,10 +155,6 @@ const Variant kVariants[] = {
 INSTANTIATE_TEST_SUITE_P(Generator, GeneratedSlides, ::testing::ValuesIn(kVariants),
                          [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
-
-namespace {
-
 // Level 0 of a small generated slide of three tiles, opened for the batch-read tests.
 class BatchReads : public ::testing::Test {
  protected:

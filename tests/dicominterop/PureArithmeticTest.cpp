@@ -22,13 +22,10 @@ TEST(PyramidMath, LevelNumbersFromWidths) {
 }
 
 TEST(PyramidMath, TileCountsRoundUp) {
-  EXPECT_EQ(TileCount(100000, 256), 391u);
-  EXPECT_EQ(TileCount(50000, 256), 196u);
-  EXPECT_EQ(TileCount(512, 256), 2u);
-  EXPECT_EQ(TileCount(1, 256), 1u);
-  EXPECT_EQ(TileCount(0, 256), 0u);
-  EXPECT_EQ(TileCount(10, 0), 0u);
-  EXPECT_EQ(TileCount(0xffffffffu, 1), 0xffffffffu);
+  struct Row { uint32_t pixels, tile, count; };
+  const Row rows[] = {{100000, 256, 391}, {50000, 256, 196}, {512, 256, 2}, {1, 256, 1},
+                      {0, 256, 0}, {10, 0, 0}, {0xffffffffu, 1, 0xffffffffu}};
+  for (const Row& r : rows) EXPECT_EQ(TileCount(r.pixels, r.tile), r.count) << r.pixels << "/" << r.tile;
 }
 
 TEST(PyramidMath, TiledFullOrderIsColumnRowPlanePath) {
@@ -131,10 +128,6 @@ TEST(PaletteTables, ReducedAndFullTables) {
   EXPECT_EQ(PseudoColourTable(none, 1, false, 8).size(), 256u);
   EXPECT_EQ(PseudoColourTable(none, 1, false, 8)[128], 128);
 }
-
-}  // namespace
-
-namespace {
 
 TEST(MetadataNumbers, IntegersOutsideTheirRangeAreMalformed) {
   using namespace DicomInteropDefines;

@@ -1,5 +1,5 @@
 // ZorvelDicom.so as a host uses it: class objects and their codes, interface identities,
-// aggregation, unloading, the exported symbols, late-bound calls and the synchronous opening codes.
+// aggregation, unloading, the exported symbols, and late-bound calls.
 #include <cstdio>
 #include <set>
 #include <string>
@@ -13,7 +13,6 @@ namespace module_test {
 namespace {
 
 constexpr HRESULT kNoSlideFound = static_cast<HRESULT>(0x81030027u);
-constexpr HRESULT kMoreThanOneSlide = static_cast<HRESULT>(0x8103015Eu);
 constexpr GUID kUnknownClass = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 class ModuleHostTest : public testing::Test {
@@ -247,28 +246,6 @@ TEST_F(ModuleHostTest, LateBoundCallsByNameAndDispid) {
   SysFreeString(exception.bstrDescription);
   SysFreeString(exception.bstrHelpFile);
   VariantClear(&path);
-}
-
-TEST_F(ModuleHostTest, SynchronousOpeningCodes) {
-  const auto one = MakeSlide("sync-one", "--width 512 --height 512");
-  const auto other = MakeSlide("sync-other", "--width 512 --height 384 --seed 7");
-  ASSERT_FALSE(one.empty());
-  ASSERT_FALSE(other.empty());
-  const auto two = ScratchDir() / "sync-two";
-  CopySlideFiles(one, two, "a_");
-  CopySlideFiles(other, two, "b_");
-  const auto nested = ScratchDir() / "sync-nested";
-  CopySlideFiles(one, nested / "inner", "");
-  const auto missing = ScratchDir() / "does-not-exist";
-
-  auto slide = Create<IKLVZorvel>(CLSID_KLVZorvelDICOM, IID_IKLVZorvel);
-  EXPECT_EQ(Open(slide.Get(), missing), S_OK) << "the normal mode reads nothing while opening";
-  ASSERT_EQ(PutBool(slide.Get(), 50010, true), S_OK);
-  EXPECT_EQ(Open(slide.Get(), one), S_OK);
-  EXPECT_EQ(Open(slide.Get(), two), kMoreThanOneSlide);
-  EXPECT_EQ(Open(slide.Get(), nested), kNoSlideFound) << "no second search in the synchronous mode";
-  EXPECT_NE(Open(slide.Get(), missing), S_OK);
-  EXPECT_EQ(Open(slide.Get(), one), S_OK);
 }
 
 }  // namespace

@@ -127,6 +127,8 @@ TEST(OpenSlide, MissingDirectoryFailsAtTheFirstRequest) {
   ASSERT_EQ(Open(slide.ref.Get(), ScratchDir() / "no-such-directory"), S_OK);
   EXPECT_TRUE(FAILED(slide->CreateDicomSource()));
   EXPECT_TRUE(FAILED(slide->OpenNativeZoomImgs(0, false)));
+  ASSERT_EQ(PutBool(slide.ref.Get(), 50010, true), S_OK);
+  EXPECT_TRUE(FAILED(Open(slide.ref.Get(), ScratchDir() / "no-such-directory"))) << "synchronous: fails at once";
 }
 
 TEST(ZoomLevels, AbsentLevelsFallBackToAFinerOneWithTheLevelDifference) {

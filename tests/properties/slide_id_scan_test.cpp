@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ std::string SopClass(const std::string& uid) { return Element(2, 0, 2, 0, uid); 
 std::string SeriesUid(const std::string& uid) { return Element(0x20, 0, 0x0E, 0, uid); }
 
 // Preamble, marker and SOP class, then each element placed at its offset, padded to `size`.
-std::string DicomFile(const std::string& sopClass, std::initializer_list<std::pair<size_t, std::string>> elements,
+std::string DicomFile(const std::string& sopClass, const std::vector<std::pair<size_t, std::string>>& elements,
                       size_t size = 3000) {
   std::string bytes(128, '\0');
   bytes.append("DICM");
@@ -56,25 +57,35 @@ class SlideIdScanTest : public testing::Test {
   fs::path m_dir;
 };
 
-TEST_F(SlideIdScanTest, FindsTheSeriesUidOfAWholeSlideImage) {
-  Write("a.dcm", DicomFile(kWsiClass, {{400, SeriesUid("1.2.826.0.1.3680043.10.511.3.42")}}));
-  std::u16string id = u"stale";
-  ASSERT_EQ(Scan(id), S_OK);
-  EXPECT_EQ(id, u"1.2.826.0.1.3680043.10.511.3.42");
-}
-
-TEST_F(SlideIdScanTest, PaddingNulIsDroppedAndAnEmptyFirstValueIsPassed) {
-  Write("a.dcm", DicomFile(kWsiClass, {{300, SeriesUid("")}, {500, SeriesUid(std::string("1.22", 4) + '\0')}}));
-  std::u16string id;
-  ASSERT_EQ(Scan(id), S_OK);
-  EXPECT_EQ(id, u"1.22");
-}
-
-TEST_F(SlideIdScanTest, ANonSlideFirstDicomFileGivesNoId) {
-  Write("a.dcm", DicomFile("1.2.840.10008.5.1.4.1.1.77.1.2", {{400, SeriesUid("1.2.3")}}));
-  std::u16string id;
-  ASSERT_EQ(Scan(id), S_OK);
-  EXPECT_TRUE(id.empty());
+// One file in the directory: the series UID found in it, or none.
+TEST_F(SlideIdScanTest, OneFileGivesItsSeriesUidOrNone) {
+  struct Case {
+    const char* what;
+    std::string sopClass;
+    std::vector<std::pair<size_t, std::string>> elements;
+    size_t size;
+    std::u16string expected;
+  };
+  const std::string slideUid = "1.2.826.0.1.3680043.10.511.3.42";
+  std::vector<Case> cases = {
+      {"whole-slide image", kWsiClass, {{400, SeriesUid(slideUid)}}, 3000, u"1.2.826.0.1.3680043.10.511.3.42"},
+      {"empty first value passed, padding NUL dropped", kWsiClass,
+       {{300, SeriesUid("")}, {500, SeriesUid(std::string("1.22", 4) + '\0')}}, 3000, u"1.22"},
+      {"not a slide", "1.2.840.10008.5.1.4.1.1.77.1.2", {{400, SeriesUid("1.2.3")}}, 3000, u""},
+      {"foreign character skipped", kWsiClass, {{400, SeriesUid("1.2.3x4")}, {600, SeriesUid("1.2.3.4")}}, 3000,
+       u"1.2.3.4"},
+      {"last short window needs the whole value", kWsiClass, {{2990, SeriesUid("1.2.3.4.5.6.7.8.9")}}, 3000, u""},
+  };
+  for (size_t offset : {1925u, 1927u, 1928u, 1960u, 1995u, 3900u}) {  // cut by the first read window
+    cases.push_back({"cut by the window", kWsiClass, {{offset, SeriesUid("1.2.840.99.7")}}, 4200, u"1.2.840.99.7"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write("a.dcm", DicomFile(c.sopClass, c.elements, c.size));
+    std::u16string id = u"stale";
+    ASSERT_EQ(Scan(id), S_OK);
+    EXPECT_EQ(id, c.expected);
+  }
 }
 
 TEST_F(SlideIdScanTest, FilesWithoutTheMarkerAreAllLookedAtAndGiveNoId) {
@@ -84,30 +95,6 @@ TEST_F(SlideIdScanTest, FilesWithoutTheMarkerAreAllLookedAtAndGiveNoId) {
     Write(std::to_string(i) + ".bin", bytes);
   }
   Write("short.dcm", DicomFile(kWsiClass, {{140, SeriesUid("1.2")}}, 149));  // under 150 bytes: skipped
-  std::u16string id;
-  ASSERT_EQ(Scan(id), S_OK);
-  EXPECT_TRUE(id.empty());
-}
-
-TEST_F(SlideIdScanTest, AnElementCutByTheFirstWindowIsFound) {
-  for (size_t offset : {1925u, 1927u, 1928u, 1960u, 1995u, 3900u}) {
-    SCOPED_TRACE(offset);
-    Write("a.dcm", DicomFile(kWsiClass, {{offset, SeriesUid("1.2.840.99.7")}}, 4200));
-    std::u16string id;
-    ASSERT_EQ(Scan(id), S_OK);
-    EXPECT_EQ(id, u"1.2.840.99.7");
-  }
-}
-
-TEST_F(SlideIdScanTest, AValueWithAForeignCharacterIsSkipped) {
-  Write("a.dcm", DicomFile(kWsiClass, {{400, SeriesUid("1.2.3x4")}, {600, SeriesUid("1.2.3.4")}}));
-  std::u16string id;
-  ASSERT_EQ(Scan(id), S_OK);
-  EXPECT_EQ(id, u"1.2.3.4");
-}
-
-TEST_F(SlideIdScanTest, AnElementInTheLastShortWindowNeedsItsWholeValue) {
-  Write("a.dcm", DicomFile(kWsiClass, {{2990, SeriesUid("1.2.3.4.5.6.7.8.9")}}, 3000));
   std::u16string id;
   ASSERT_EQ(Scan(id), S_OK);
   EXPECT_TRUE(id.empty());

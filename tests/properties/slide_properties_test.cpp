@@ -23,17 +23,21 @@ std::string RunCommand(const std::string& command) {
   return output;
 }
 
-// "key=value" lines printed by a Python expression over the slide's manifest `m`.
-std::map<std::string, std::string> ManifestValues(const std::filesystem::path& slide, const std::string& expression) {
-  const std::string script = "import json,sys; m=json.load(open(sys.argv[1])); " + expression;
-  std::istringstream lines(RunCommand(std::string(ZORVEL_PYTHON) + " -c \"" + script + "\" '" +
-                               (slide / "manifest.json").string() + "'"));
+// The "key=value" lines a shell command prints.
+std::map<std::string, std::string> KeyValues(const std::string& command) {
+  std::istringstream lines(RunCommand(command));
   std::map<std::string, std::string> values;
   for (std::string line; std::getline(lines, line);) {
     const auto equals = line.find('=');
     if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
   }
   return values;
+}
+
+// "key=value" lines printed by a Python expression over the slide's manifest `m`.
+std::map<std::string, std::string> ManifestValues(const std::filesystem::path& slide, const std::string& expression) {
+  const std::string script = "import json,sys; m=json.load(open(sys.argv[1])); " + expression;
+  return KeyValues(std::string(ZORVEL_PYTHON) + " -c \"" + script + "\" '" + (slide / "manifest.json").string() + "'");
 }
 
 std::string Narrow(BSTR text) { return text == nullptr ? std::string() : std::string(text, text + SysStringLen(text)); }
@@ -60,33 +64,25 @@ class SlidePropertiesTest : public testing::Test {
     return object;
   }
   static void Read(IKLVZorvel* slide, LONG tag, Value& value) { value.hr = slide->GetSlideProperties(tag, &value.variant); }
+  // The value of `tag`, checked to be served with `type`.
+  static std::unique_ptr<Value> Typed(IKLVZorvel* slide, LONG tag, VARTYPE type) {
+    auto value = std::make_unique<Value>();
+    Read(slide, tag, *value);
+    EXPECT_EQ(value->hr, S_OK) << tag;
+    EXPECT_EQ(value->variant.vt, type) << tag;
+    return value;
+  }
   static std::string Text(IKLVZorvel* slide, LONG tag) {
-    Value value;
-    Read(slide, tag, value);
-    EXPECT_EQ(value.hr, S_OK) << tag;
-    EXPECT_EQ(value.variant.vt, VT_BSTR) << tag;
-    return value.variant.vt == VT_BSTR ? Narrow(value.variant.bstrVal) : std::string();
+    const auto value = Typed(slide, tag, VT_BSTR);
+    return value->variant.vt == VT_BSTR ? Narrow(value->variant.bstrVal) : std::string();
   }
-  static LONG Int(IKLVZorvel* slide, LONG tag) {
-    Value value;
-    Read(slide, tag, value);
-    EXPECT_EQ(value.hr, S_OK) << tag;
-    EXPECT_EQ(value.variant.vt, VT_I4) << tag;
-    return value.variant.lVal;
-  }
+  static LONG Int(IKLVZorvel* slide, LONG tag) { return Typed(slide, tag, VT_I4)->variant.lVal; }
   static double Real(IKLVZorvel* slide, LONG tag, VARTYPE type = VT_R8) {
-    Value value;
-    Read(slide, tag, value);
-    EXPECT_EQ(value.hr, S_OK) << tag;
-    EXPECT_EQ(value.variant.vt, type) << tag;
-    return type == VT_DATE ? value.variant.date : value.variant.dblVal;
+    const auto value = Typed(slide, tag, type);
+    return type == VT_DATE ? value->variant.date : value->variant.dblVal;
   }
   static bool Bool(IKLVZorvel* slide, LONG tag) {
-    Value value;
-    Read(slide, tag, value);
-    EXPECT_EQ(value.hr, S_OK) << tag;
-    EXPECT_EQ(value.variant.vt, VT_BOOL) << tag;
-    return value.variant.boolVal == VARIANT_TRUE;
+    return Typed(slide, tag, VT_BOOL)->variant.boolVal == VARIANT_TRUE;
   }
 };
 
@@ -210,19 +206,11 @@ TEST_F(SlidePropertiesTest, FixedAndComputedTags) {
       "print('spacing='+repr(s['BasePixelSpacingMm'])); print('duration='+repr(s['AcquisitionDuration'])); "
       "print('power='+repr(s['ObjectiveLensPower']))");
   auto slide = OpenedSlide(slidePath);
-  EXPECT_EQ(Int(slide.Get(), 306), 1024);
-  EXPECT_EQ(Int(slide.Get(), kIgnoredBit + 306), 1024);
-  EXPECT_EQ(Int(slide.Get(), 307), 768);
-  EXPECT_EQ(Int(slide.Get(), 326), 4 * 65536 + 3);
-  EXPECT_EQ(Int(slide.Get(), 397), 256 * 65536 + 256);
-  EXPECT_EQ(Int(slide.Get(), 313), 1);
-  EXPECT_EQ(Int(slide.Get(), 320), 1);
-  EXPECT_EQ(Int(slide.Get(), 40000), 1);
-  EXPECT_EQ(Int(slide.Get(), 327), 8);
-  EXPECT_EQ(Int(slide.Get(), 325), 0);
-  EXPECT_FALSE(Bool(slide.Get(), 328));
-  EXPECT_FALSE(Bool(slide.Get(), 329));
-  EXPECT_FALSE(Bool(slide.Get(), 396));
+  const std::pair<LONG, LONG> numbers[] = {{306, 1024}, {kIgnoredBit + 306, 1024}, {307, 768},
+                                           {326, 4 * 65536 + 3}, {397, 256 * 65536 + 256}, {313, 1},
+                                           {320, 1}, {40000, 1}, {327, 8}, {325, 0}};
+  for (const auto& [tag, expected] : numbers) EXPECT_EQ(Int(slide.Get(), tag), expected) << tag;
+  for (LONG tag : {328, 329, 396}) EXPECT_FALSE(Bool(slide.Get(), tag)) << tag;
   for (LONG tag : {317, 318, 336, 341, 345, 346, 347, 348, 349}) EXPECT_EQ(Text(slide.Get(), tag), "0") << tag;
   for (LONG tag : {319, 350}) EXPECT_EQ(Text(slide.Get(), tag), "1.0") << tag;
   for (LONG tag : {337, 338, 339, 340}) EXPECT_EQ(Text(slide.Get(), tag), "False") << tag;
@@ -389,11 +377,7 @@ TEST_F(SlidePropertiesTest, RealFiles) {
         "v=[x for x in d if 'VOLUME' in x.get('ImageType',[])]; v.sort(key=lambda x:-x.TotalPixelMatrixColumns); x=v[0]; "
         "print('cols=%d' % x.TotalPixelMatrixColumns); print('rows=%d' % x.TotalPixelMatrixRows); "
         "print('series='+x.SeriesInstanceUID); print('ts='+x.file_meta.TransferSyntaxUID)";
-    std::istringstream lines(RunCommand(std::string(ZORVEL_PYTHON) + " -c \"" + script + "\" '" + dir.string() + "'"));
-    std::map<std::string, std::string> expected;
-    for (std::string line; std::getline(lines, line);) {
-      expected[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
-    }
+    const auto expected = KeyValues(std::string(ZORVEL_PYTHON) + " -c \"" + script + "\" '" + dir.string() + "'");
     ASSERT_EQ(expected.count("cols"), 1u);
     auto slide = OpenedSlide(dir);
     EXPECT_EQ(Text(slide.Get(), 372), expected.at("series")) << "read before the slide library opens the slide";
@@ -404,7 +388,7 @@ TEST_F(SlidePropertiesTest, RealFiles) {
                              : ts == "1.2.840.10008.1.2.4.50" ? "JPEG"
                              : ts.rfind("1.2.840.10008.1.2.4.8", 0) == 0 ? "JPEGLS" : "JPEG2000";
     EXPECT_EQ(Text(slide.Get(), 303), type);
-    for (const auto& [tag, unused] : std::map<LONG, int>{{312, 0}, {308, 0}, {330, 0}, {1008, 0}}) {
+    for (LONG tag : {312, 308, 330, 1008}) {
       Value value;
       Read(slide.Get(), tag, value);
       EXPECT_EQ(value.hr, S_OK) << tag;

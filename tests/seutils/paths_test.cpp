@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "base/SeCArray.h"
-#include "base/SeSystemProperties.h"
 #include "base/SeUtils.h"
 #include "seutils_test_support.h"
 
@@ -92,12 +91,6 @@ TEST(IniReaders, ReadersFallBackToTheirDefaults) {
   EXPECT_EQ(number, 5);
   EXPECT_EQ(SeReadIniString(file, u"A", u"text", u""), Wide(longValue)) << "read whole, however long";
   EXPECT_EQ(SeReadIniString(file, u"A", u"none", u"dflt"), u"dflt");
-}
-
-TEST(Capabilities, RecordedOnceWithTheNtFlag) {
-  const CSystemCheckResult& record = SeGetSystemCheckResult();
-  EXPECT_EQ(&record, &SeGetSystemCheckResult());
-  EXPECT_TRUE(record.IsNTPlatform());
 }
 
 TEST(CArray, IndexChecksReportInsteadOfThrowing) {

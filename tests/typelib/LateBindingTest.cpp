@@ -188,15 +188,5 @@ TEST(PropertiesDispid12, GetAndPutReachTheirOwnMethods) {
   VariantClear(&args[0]);
 }
 
-TEST(PropertiesDispid12, InterfaceOfVersionThreeServesTheFirstVersionsMembers) {
-  auto object = MakeRecording(IID_IKLVZorvel3);
-  IKLVZorvel3* latest = nullptr;
-  ASSERT_EQ(object->Object()->QueryInterface(IID_IKLVZorvel3, reinterpret_cast<void**>(&latest)), S_OK);
-  IKLVZorvel* first = latest;  // no second QueryInterface: the function table begins the same way
-  EXPECT_EQ(first->OpenSlide(nullptr), S_OK);
-  EXPECT_EQ(object->lastCall, "OpenSlide");
-  latest->Release();
-}
-
 }  // namespace
 }  // namespace typelib_test

@@ -409,81 +409,43 @@ class IKLVBinAnnotGetterShapePoint1Calls : public Base {
   RECORDS(GetPoint, LONG*, LONG*)
 };
 
-// One recording object for each interface of the library, found by its IID.
+// One recording object for each interface of the library, found by its IID; interfaces without
+// IDispatch use the plain recorder.
 inline std::unique_ptr<Recording> MakeRecording(REFIID iid) {
-  if (IsEqualIID(iid, IID_IKLVZorvel))
-    return std::make_unique<IKLVZorvelCalls<DualRecorder<IKLVZorvel, IID_IKLVZorvel>>>();
-  if (IsEqualIID(iid, IID_IKLVZorvel2))
-    return std::make_unique<IKLVZorvel2Calls<DualRecorder<IKLVZorvel2, IID_IKLVZorvel2>>>();
-  if (IsEqualIID(iid, IID_IKLVZorvel3))
-    return std::make_unique<IKLVZorvel3Calls<DualRecorder<IKLVZorvel3, IID_IKLVZorvel3>>>();
-  if (IsEqualIID(iid, IID_IKLVBitmapImage))
-    return std::make_unique<IKLVBitmapImageCalls<DualRecorder<IKLVBitmapImage, IID_IKLVBitmapImage>>>();
-  if (IsEqualIID(iid, IID_IKLVMemoryBuffer))
-    return std::make_unique<IKLVMemoryBufferCalls<DualRecorder<IKLVMemoryBuffer, IID_IKLVMemoryBuffer>>>();
-  if (IsEqualIID(iid, IID_ISeSlideDataProvider))
-    return std::make_unique<ISeSlideDataProviderCalls<DualRecorder<ISeSlideDataProvider, IID_ISeSlideDataProvider>>>();
-  if (IsEqualIID(iid, IID_ISeSlideFlagProvider))
-    return std::make_unique<ISeSlideFlagProviderCalls<DualRecorder<ISeSlideFlagProvider, IID_ISeSlideFlagProvider>>>();
-  if (IsEqualIID(iid, IID_ISeSlideInOut))
-    return std::make_unique<ISeSlideInOutCalls<DualRecorder<ISeSlideInOut, IID_ISeSlideInOut>>>();
-  if (IsEqualIID(iid, IID_ISeSlideInOutMessages))
-    return std::make_unique<
-        ISeSlideInOutMessagesCalls<DualRecorder<ISeSlideInOutMessages, IID_ISeSlideInOutMessages>>>();
-  if (IsEqualIID(iid, IID_ISeSlideDataRec))
-    return std::make_unique<ISeSlideDataRecCalls<Recorder<ISeSlideDataRec, IID_ISeSlideDataRec>>>();
-  if (IsEqualIID(iid, IID_ISeSlideDataAccessibilityRec))
-    return std::make_unique<
-        ISeSlideDataAccessibilityRecCalls<Recorder<ISeSlideDataAccessibilityRec, IID_ISeSlideDataAccessibilityRec>>>();
-  if (IsEqualIID(iid, IID_ISeSlideFlagDataRec))
-    return std::make_unique<ISeSlideFlagDataRecCalls<Recorder<ISeSlideFlagDataRec, IID_ISeSlideFlagDataRec>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotProviderSlideBase))
-    return std::make_unique<IKLVBinAnnotProviderSlideBaseCalls<
-        DualRecorder<IKLVBinAnnotProviderSlideBase, IID_IKLVBinAnnotProviderSlideBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotCollectionBase))
-    return std::make_unique<
-        IKLVBinAnnotCollectionBaseCalls<DualRecorder<IKLVBinAnnotCollectionBase, IID_IKLVBinAnnotCollectionBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotDataBase))
-    return std::make_unique<IKLVBinAnnotDataBaseCalls<DualRecorder<IKLVBinAnnotDataBase, IID_IKLVBinAnnotDataBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotShapeBase))
-    return std::make_unique<
-        IKLVBinAnnotShapeBaseCalls<DualRecorder<IKLVBinAnnotShapeBase, IID_IKLVBinAnnotShapeBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotShapeSetterBase))
-    return std::make_unique<
-        IKLVBinAnnotShapeSetterBaseCalls<DualRecorder<IKLVBinAnnotShapeSetterBase, IID_IKLVBinAnnotShapeSetterBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotDataSchemeBase))
-    return std::make_unique<
-        IKLVBinAnnotDataSchemeBaseCalls<DualRecorder<IKLVBinAnnotDataSchemeBase, IID_IKLVBinAnnotDataSchemeBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotDataSetterBase))
-    return std::make_unique<
-        IKLVBinAnnotDataSetterBaseCalls<DualRecorder<IKLVBinAnnotDataSetterBase, IID_IKLVBinAnnotDataSetterBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotFilterBase))
-    return std::make_unique<
-        IKLVBinAnnotFilterBaseCalls<DualRecorder<IKLVBinAnnotFilterBase, IID_IKLVBinAnnotFilterBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotProgressCallback))
-    return std::make_unique<
-        IKLVBinAnnotProgressCallbackCalls<Recorder<IKLVBinAnnotProgressCallback, IID_IKLVBinAnnotProgressCallback>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotDataBaseEx))
-    return std::make_unique<
-        IKLVBinAnnotDataBaseExCalls<DualRecorder<IKLVBinAnnotDataBaseEx, IID_IKLVBinAnnotDataBaseEx>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotProviderBase))
-    return std::make_unique<
-        IKLVBinAnnotProviderBaseCalls<DualRecorder<IKLVBinAnnotProviderBase, IID_IKLVBinAnnotProviderBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotSchemeProviderBase))
-    return std::make_unique<IKLVBinAnnotSchemeProviderBaseCalls<
-        DualRecorder<IKLVBinAnnotSchemeProviderBase, IID_IKLVBinAnnotSchemeProviderBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotFilterProviderBase))
-    return std::make_unique<IKLVBinAnnotFilterProviderBaseCalls<
-        DualRecorder<IKLVBinAnnotFilterProviderBase, IID_IKLVBinAnnotFilterProviderBase>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotProviderBaseEx))
-    return std::make_unique<
-        IKLVBinAnnotProviderBaseExCalls<DualRecorder<IKLVBinAnnotProviderBaseEx, IID_IKLVBinAnnotProviderBaseEx>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotGetterTMAMarker1))
-    return std::make_unique<IKLVBinAnnotGetterTMAMarker1Calls<
-        DualRecorder<IKLVBinAnnotGetterTMAMarker1, IID_IKLVBinAnnotGetterTMAMarker1>>>();
-  if (IsEqualIID(iid, IID_IKLVBinAnnotGetterShapePoint1))
-    return std::make_unique<IKLVBinAnnotGetterShapePoint1Calls<
-        DualRecorder<IKLVBinAnnotGetterShapePoint1, IID_IKLVBinAnnotGetterShapePoint1>>>();
+#define DUAL(I) \
+  if (IsEqualIID(iid, IID_##I)) return std::make_unique<I##Calls<DualRecorder<I, IID_##I>>>();
+#define PLAIN(I) \
+  if (IsEqualIID(iid, IID_##I)) return std::make_unique<I##Calls<Recorder<I, IID_##I>>>();
+  DUAL(IKLVZorvel)
+  DUAL(IKLVZorvel2)
+  DUAL(IKLVZorvel3)
+  DUAL(IKLVBitmapImage)
+  DUAL(IKLVMemoryBuffer)
+  DUAL(ISeSlideDataProvider)
+  DUAL(ISeSlideFlagProvider)
+  DUAL(ISeSlideInOut)
+  DUAL(ISeSlideInOutMessages)
+  PLAIN(ISeSlideDataRec)
+  PLAIN(ISeSlideDataAccessibilityRec)
+  PLAIN(ISeSlideFlagDataRec)
+  DUAL(IKLVBinAnnotProviderSlideBase)
+  DUAL(IKLVBinAnnotCollectionBase)
+  DUAL(IKLVBinAnnotDataBase)
+  DUAL(IKLVBinAnnotShapeBase)
+  DUAL(IKLVBinAnnotShapeSetterBase)
+  DUAL(IKLVBinAnnotDataSchemeBase)
+  DUAL(IKLVBinAnnotDataSetterBase)
+  DUAL(IKLVBinAnnotFilterBase)
+  PLAIN(IKLVBinAnnotProgressCallback)
+  DUAL(IKLVBinAnnotDataBaseEx)
+  DUAL(IKLVBinAnnotProviderBase)
+  DUAL(IKLVBinAnnotSchemeProviderBase)
+  DUAL(IKLVBinAnnotFilterProviderBase)
+  DUAL(IKLVBinAnnotProviderBaseEx)
+  DUAL(IKLVBinAnnotGetterTMAMarker1)
+  DUAL(IKLVBinAnnotGetterShapePoint1)
+#undef DUAL
+#undef PLAIN
   return nullptr;
 }
 

@@ -2,12 +2,12 @@
 // public header, help strings read through ITypeInfo::GetDocumentation, and enumerations.
 
 #include <gtest/gtest.h>
+#include <ZorvelDicom/ZorvelDicom.h>
 #include <objbase.h>
 
 #include <string>
 
 #include "LibraryWalk.h"
-#include "RecordingObjects.h"
 
 namespace typelib_test {
 namespace {
@@ -109,7 +109,6 @@ TEST(ZorvelDicomLib, EveryInterfaceIsFoundByTheHeadersIdentifier) {
     EXPECT_EQ(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(name.Text(), decl->name);
     info->Release();
-    EXPECT_NE(MakeRecording(decl->iid), nullptr);
   }
 }
 

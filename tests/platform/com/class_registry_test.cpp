@@ -62,13 +62,25 @@ HRESULT Create(REFCLSID clsid, IUnknown** object, IUnknown* outer = nullptr) {
   return CoCreateInstance(clsid, outer, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object));
 }
 
+// Registers an in-process factory and returns its cookie.
+DWORD Register(REFCLSID clsid, IClassFactory* factory, DWORD flags = REGCLS_MULTIPLEUSE) {
+  DWORD cookie = 0;
+  EXPECT_EQ(CoRegisterClassObject(clsid, factory, CLSCTX_INPROC_SERVER, flags, &cookie), S_OK);
+  return cookie;
+}
+
+IClassFactory* FactoryOf(REFCLSID clsid) {
+  IClassFactory* found = nullptr;
+  EXPECT_EQ(CoGetClassObject(clsid, CLSCTX_ALL, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&found)), S_OK);
+  return found;
+}
+
 }  // namespace
 
 TEST(ClassRegistry, CreatesThroughTheRegisteredFactoryUntilRevoked) {
   bool destroyed = false;
   auto* factory = new TestFactory(1, &destroyed);
-  DWORD cookie = 0;
-  ASSERT_EQ(CoRegisterClassObject(kTestClass, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
+  const DWORD cookie = Register(kTestClass, factory);
   factory->Release();  // the registry keeps it alive
   IUnknown* object = nullptr;
   ASSERT_EQ(Create(kTestClass, &object), S_OK);
@@ -89,19 +101,14 @@ TEST(ClassRegistry, CreatesThroughTheRegisteredFactoryUntilRevoked) {
 TEST(ClassRegistry, FirstRegistrationTakesPrecedence) {
   auto* host = new TestFactory(1);
   auto* component = new TestFactory(2);
-  DWORD hostCookie = 0, componentCookie = 0;
-  ASSERT_EQ(CoRegisterClassObject(kTestClass, host, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &hostCookie), S_OK);
-  ASSERT_EQ(CoRegisterClassObject(kTestClass, component, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &componentCookie),
-            S_OK);
-  IClassFactory* found = nullptr;
-  ASSERT_EQ(CoGetClassObject(kTestClass, CLSCTX_ALL, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&found)),
-            S_OK);
-  EXPECT_EQ(found, host);
+  const DWORD hostCookie = Register(kTestClass, host);
+  const DWORD componentCookie = Register(kTestClass, component);
+  IClassFactory* found = FactoryOf(kTestClass);
+  ASSERT_EQ(found, host);
   found->Release();
   ASSERT_EQ(CoRevokeClassObject(hostCookie), S_OK);
-  ASSERT_EQ(CoGetClassObject(kTestClass, CLSCTX_ALL, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&found)),
-            S_OK);
-  EXPECT_EQ(found, component);
+  found = FactoryOf(kTestClass);
+  ASSERT_EQ(found, component);
   found->Release();
   ASSERT_EQ(CoRevokeClassObject(componentCookie), S_OK);
   host->Release();
@@ -110,15 +117,12 @@ TEST(ClassRegistry, FirstRegistrationTakesPrecedence) {
 
 TEST(ClassRegistry, SingleUseAndSuspendedRegistrations) {
   auto* factory = new TestFactory(1);
-  DWORD single = 0, suspended = 0;
-  ASSERT_EQ(CoRegisterClassObject(kTestClass, factory, CLSCTX_INPROC_SERVER, REGCLS_SINGLEUSE, &single), S_OK);
+  const DWORD single = Register(kTestClass, factory, REGCLS_SINGLEUSE);
   IUnknown* object = nullptr;
   ASSERT_EQ(Create(kTestClass, &object), S_OK);
   object->Release();
   EXPECT_EQ(Create(kTestClass, &object), REGDB_E_CLASSNOTREG);
-  ASSERT_EQ(CoRegisterClassObject(kOtherClass, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED,
-                                  &suspended),
-            S_OK);
+  const DWORD suspended = Register(kOtherClass, factory, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED);
   EXPECT_EQ(Create(kOtherClass, &object), REGDB_E_CLASSNOTREG);
   ASSERT_EQ(CoResumeClassObjects(), S_OK);
   ASSERT_EQ(Create(kOtherClass, &object), S_OK);
@@ -130,8 +134,7 @@ TEST(ClassRegistry, SingleUseAndSuspendedRegistrations) {
 
 TEST(ClassRegistry, OuterUnknownReachesTheFactory) {
   auto* factory = new TestFactory(1);
-  DWORD cookie = 0;
-  ASSERT_EQ(CoRegisterClassObject(kTestClass, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
+  const DWORD cookie = Register(kTestClass, factory);
   CountedObject outer;
   IUnknown* inner = nullptr;
   ASSERT_EQ(Create(kTestClass, &inner, &outer), S_OK);

@@ -74,13 +74,24 @@ class Outer final : public IUnknown {
   bool* destroyed_;
 };
 
+// Each test starts with an outer object and its IMarshal; the outer object must be gone at the end.
+class FreeThreadedMarshaler : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(outer->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(&marshal)), S_OK);
+  }
+  void TearDown() override {
+    outer->Release();
+    EXPECT_TRUE(destroyed);
+  }
+  bool destroyed = false;
+  Outer* outer = new Outer(&destroyed);
+  IMarshal* marshal = nullptr;
+};
+
 }  // namespace
 
-TEST(FreeThreadedMarshaler, AggregatedIdentityAndCounting) {
-  bool destroyed = false;
-  auto* outer = new Outer(&destroyed);
-  IMarshal* marshal = nullptr;
-  ASSERT_EQ(outer->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(&marshal)), S_OK);
+TEST_F(FreeThreadedMarshaler, AggregatedIdentityAndCounting) {
   EXPECT_EQ(outer->refs, 2u);  // the marshaler's interface counts on the outer object
   IUnknown* identity = nullptr;
   ASSERT_EQ(marshal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
@@ -93,15 +104,9 @@ TEST(FreeThreadedMarshaler, AggregatedIdentityAndCounting) {
   EXPECT_EQ(marshal->GetUnmarshalClass(IID_IUnknown, outer, MSHCTX_DIFFERENTMACHINE, nullptr, 0, &unmarshaler),
             E_NOTIMPL);
   marshal->Release();
-  outer->Release();
-  EXPECT_TRUE(destroyed);
 }
 
-TEST(FreeThreadedMarshaler, MarshalsThePointerThroughAStream) {
-  bool destroyed = false;
-  auto* outer = new Outer(&destroyed);
-  IMarshal* marshal = nullptr;
-  ASSERT_EQ(outer->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(&marshal)), S_OK);
+TEST_F(FreeThreadedMarshaler, MarshalsThePointerThroughAStream) {
   MemoryStream stream;
   ASSERT_EQ(marshal->MarshalInterface(&stream, IID_IUnknown, outer, MSHCTX_INPROC, nullptr, MSHLFLAGS_NORMAL), S_OK);
   DWORD size = 0;
@@ -121,22 +126,14 @@ TEST(FreeThreadedMarshaler, MarshalsThePointerThroughAStream) {
   EXPECT_EQ(unmarshaler->UnmarshalInterface(&stream, IID_IUnknown, reinterpret_cast<void**>(&received)),
             STG_E_READFAULT);
   unmarshaler->Release();
-  outer->Release();
-  EXPECT_TRUE(destroyed);
 }
 
-TEST(FreeThreadedMarshaler, ReleasingMarshalDataDropsTheReference) {
-  bool destroyed = false;
-  auto* outer = new Outer(&destroyed);
-  IMarshal* marshal = nullptr;
-  ASSERT_EQ(outer->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(&marshal)), S_OK);
+TEST_F(FreeThreadedMarshaler, ReleasingMarshalDataDropsTheReference) {
   MemoryStream stream;
   ASSERT_EQ(marshal->MarshalInterface(&stream, IID_IUnknown, outer, MSHCTX_INPROC, nullptr, MSHLFLAGS_TABLESTRONG),
             S_OK);
   ASSERT_EQ(marshal->ReleaseMarshalData(&stream), S_OK);
   marshal->Release();
   EXPECT_EQ(outer->refs, 1u);
-  outer->Release();
-  EXPECT_TRUE(destroyed);
   EXPECT_EQ(CoCreateFreeThreadedMarshaler(nullptr, nullptr), E_INVALIDARG);
 }

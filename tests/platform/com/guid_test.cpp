@@ -56,15 +56,3 @@ TEST(PointerEncoding, RoundTripsAndHidesThePointer) {
   EXPECT_EQ(DecodePointer(encoded), &target);
   EXPECT_EQ(DecodePointer(EncodePointer(nullptr)), nullptr);
 }
-
-TEST(Interlocked, CountsAndCompareExchange) {
-  LONG count = 0;
-  EXPECT_EQ(InterlockedIncrement(&count), 1);
-  EXPECT_EQ(InterlockedDecrement(&count), 0);
-  EXPECT_EQ(InterlockedCompareExchange(&count, 5, 1), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(InterlockedCompareExchange(&count, 5, 0), 0);
-  EXPECT_EQ(count, 5);
-  EXPECT_EQ(InterlockedExchangeAdd(&count, 3), 5);
-  EXPECT_EQ(count, 8);
-}

@@ -46,12 +46,6 @@ TEST(Agent, RunsOnItsOwnThreadAndEndsWithDone) {
   EXPECT_EQ(subject.failure(), nullptr);
 }
 
-TEST(Agent, ReturningFromRunCountsAsDone) {
-  ScriptedAgent subject([](ScriptedAgent&) {});
-  subject.start();
-  EXPECT_EQ(agent::wait(&subject), agent_done);
-}
-
 TEST(Agent, AnExceptionEndsItAsCanceledReleasesWaitersAndIsKept) {
   ScriptedAgent subject([](ScriptedAgent& self) {
     self.mayFinish.wait();
@@ -77,16 +71,18 @@ TEST(Agent, CancelBeforeStartMeansItNeverRuns) {
   EXPECT_FALSE(ran);
 }
 
+// Ending with done(), returning from run() without it, and throwing.
 TEST(Agent, WaitForAllReportsEachStatus) {
   ScriptedAgent good([](ScriptedAgent& self) { self.done(); });
+  ScriptedAgent returned([](ScriptedAgent&) {});
   ScriptedAgent bad([](ScriptedAgent&) { throw 42; });
-  agent* both[] = {&good, &bad};
-  good.start();
-  bad.start();
-  agent_status statuses[2];
-  agent::wait_for_all(2, both, statuses);
+  agent* all[] = {&good, &returned, &bad};
+  for (agent* each : all) each->start();
+  agent_status statuses[3];
+  agent::wait_for_all(3, all, statuses);
   EXPECT_EQ(statuses[0], agent_done);
-  EXPECT_EQ(statuses[1], agent_canceled);
+  EXPECT_EQ(statuses[1], agent_done);
+  EXPECT_EQ(statuses[2], agent_canceled);
 }
 
 }  // namespace

@@ -16,16 +16,6 @@ namespace {
 
 SchedulerPolicy LimitOf(unsigned int max) { return SchedulerPolicy(2, MinConcurrency, 1, MaxConcurrency, max); }
 
-TEST(SchedulerPolicy, KeepsTheValuesGivenAndDefaultsTheRest) {
-  const SchedulerPolicy policy(2, MinConcurrency, 1, MaxConcurrency, 3);
-  EXPECT_EQ(policy.GetPolicyValue(MinConcurrency), 1u);
-  EXPECT_EQ(policy.GetPolicyValue(MaxConcurrency), 3u);
-  EXPECT_EQ(policy.EffectiveMaxConcurrency(), 3u);
-  const SchedulerPolicy defaults;
-  EXPECT_EQ(defaults.GetPolicyValue(MaxConcurrency), MaxExecutionResources);
-  EXPECT_GE(defaults.EffectiveMaxConcurrency(), 1u);
-}
-
 TEST(SchedulerPolicy, RejectsBadKeysAndLimits) {
   EXPECT_THROW(SchedulerPolicy(1, static_cast<PolicyElementKey>(MaxPolicyElementKey), 1), invalid_scheduler_policy_key);
   EXPECT_THROW(SchedulerPolicy(1, MaxConcurrency, 0), invalid_scheduler_policy_value);
